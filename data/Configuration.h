@@ -1,0 +1,48 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/IniFile.h"
+#include "data/NetworkDrives.h"
+#include "data/Prefs.h"
+#include "platform/Registry.h"
+
+struct Platform;
+class TLanguage;
+
+constexpr const char* kRunKeyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char* kAutoStartValueName = "Quillbay";
+constexpr int kNetworkLocationHistoryMax = 12;
+
+// Where the files live.
+std::string ConfigurationFileName(Platform& platform);  // %APPDATA%\Quillbay.ini
+std::string DeploymentFileName(Platform& platform);     // <exe folder>\Deployment.ini
+
+// The persistent state of the program and the operations that read and write it.
+class TQbyConfiguration {
+ public:
+  TQbyConfiguration(Platform& platform, const TLanguage& language);
+
+  // Start-up: opens the configuration file (and the deployment file when it exists).
+  void Open();
+  void ReadPreferences();
+  void ReadNetworkDrives();
+  void ReadDriveSection(const TIniFile& file, TNetworkDriveItem& drive);
+  void ReadDeploymentDrives();
+  // Writes everything back; throws EIniFileError ("Unable to write to <path>") when the
+  // file cannot be replaced, leaving it as it was.
+  void SaveConfiguration();
+
+  Platform& platform;
+  const TLanguage& language;
+  std::unique_ptr<TIniFile> IniFile;
+  std::unique_ptr<TIniFile> DeploymentFile;
+  TQbyPrefs Prefs;
+  TNetworkDriveItems NetworkDrives;
+  std::vector<std::string> NetworkLocationHistoryList;
+};
+
+// Creates or deletes the autostart value; true on success.
+bool SetAutoStart(Platform& platform, const std::string& valueName, const std::string& command,
+                  bool add, RegistryRoot root);

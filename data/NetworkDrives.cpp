@@ -1,0 +1,67 @@
+#include "data/NetworkDrives.h"
+
+TNetworkDriveItem::TNetworkDriveItem(TNetworkDriveItems* collection) : collection_(collection) {
+  Reset();
+}
+
+void TNetworkDriveItem::Reset() {
+  NetworkLocation.clear();
+  Username.clear();
+  Password.clear();
+  RealLocation.clear();
+  NetworkName.clear();
+  QbyControl = false;
+  DeploymentDrive = false;
+  ProgramsHaveBeenRunned = false;
+  VolumesHaveBeenMounted = false;
+  State = dsUnknown;
+  FreeSpace = -1;
+  TrueCryptVolumesList.clear();
+  RunProgramsList.clear();
+}
+
+void TNetworkDriveItem::Assign(const TNetworkDriveItem* source) {
+  if (source == nullptr || source == this) return;
+  Drive = source->Drive;
+  DriveNumber = source->DriveNumber;
+  NetworkLocation = source->NetworkLocation;
+  Username = source->Username;
+  Password = source->Password;
+  RealLocation = source->RealLocation;
+  NetworkName = source->NetworkName;
+  QbyControl = source->QbyControl;
+  DeploymentDrive = source->DeploymentDrive;
+  ProgramsHaveBeenRunned = source->ProgramsHaveBeenRunned;
+  VolumesHaveBeenMounted = source->VolumesHaveBeenMounted;
+  State = source->State;
+  FreeSpace = source->FreeSpace;
+  TrueCryptVolumesList.clear();
+  for (const auto& volume : source->TrueCryptVolumesList)
+    TrueCryptVolumesList.push_back(std::make_unique<TTrueCryptVolumeItem>(*volume));
+  RunProgramsList.clear();
+  for (const auto& program : source->RunProgramsList)
+    RunProgramsList.push_back(std::make_unique<TRunProgramItem>(*program));
+}
+
+TNetworkDriveItem* TNetworkDriveItems::Add() {
+  items_.push_back(std::make_unique<TNetworkDriveItem>(this));
+  return items_.back().get();
+}
+
+TNetworkDriveItem* TNetworkDriveItems::FindDrive(const std::string& drive) const {
+  for (const auto& item : items_)
+    if (item->Drive == drive) return item.get();
+  return nullptr;
+}
+
+void TNetworkDriveItems::Assign(const TNetworkDriveItems& source) {
+  if (&source == this) return;
+  bool sameLetters = source.Count() == Count();
+  for (int i = 0; sameLetters && i < Count(); ++i)
+    sameLetters = items_[static_cast<size_t>(i)]->Drive == source.Items(i)->Drive;
+  if (!sameLetters) {
+    items_.clear();
+    for (int i = 0; i < source.Count(); ++i) Add();
+  }
+  for (int i = 0; i < source.Count(); ++i) items_[static_cast<size_t>(i)]->Assign(source.Items(i));
+}

@@ -1,0 +1,90 @@
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "data/Configuration.h"
+#include "data/Languages.h"
+#include "engine/Surfaces.h"
+#include "platform/DeviceChange.h"
+
+struct Platform;
+
+// The connection engine: every operation that maps, examines, reports and releases drive
+// letters. Owned by the main window; runs on the main thread only. The keep-alive thread
+// reads the atomic members.
+class TEngine {
+ public:
+  TEngine(Platform& platform, TQbyConfiguration& configuration, const TLanguage& language,
+          TSurfaces& surfaces);
+
+  // Connecting (every connection goes through here).
+  void ConnectDrives(bool Force, const std::string& Drive);
+  // Disconnecting and removing.
+  bool DisconnectDrives(bool Force, const std::string& Drive);
+  void RemoveDrives(const std::string& Drive);
+  void DisconnectForeignDrives(bool Force);
+  // The status survey that ends every run.
+  void UpdateDriveStatus();
+  // Programs and TrueCrypt volumes.
+  void RunPrograms(TNetworkDriveItem& drive, bool Now);
+  void MountVolumes(TNetworkDriveItem& drive, bool Now);
+  void DismountAllVolumes();
+  void StartTrueCrypt();  // the work of ActionToolsTrueCryptExecute
+  // Import and device changes.
+  std::string ScanForeignDrives(bool Import);
+  void ImportNetworkDrives(bool Silent);
+  void WMDeviceChange(const DeviceChange& change);
+  void FillDriveList(std::vector<std::string>& list);
+
+  // The connect and disconnect actions of the main window (announcement line, then the run).
+  void ActionDrivesConnectDrivesExecute();
+  void ActionDrivesConnectSelectedDriveExecute();
+  void ActionDrivesDisconnectDrivesExecute();
+  void ActionDrivesDisconnectSelectedDriveExecute();
+  void ActionDrivesRemoveNetworkDriveExecute();
+  void AMDrivesRemoveAllNetworkDrivesExecute();
+  // The drive record of the selected drive-list row, or null.
+  TNetworkDriveItem* SelectedDrive() const;
+
+  std::string T(int32_t id) const { return language_.Translate(id); }
+  void AddMessage(int imageIndex, const std::string& text) { surfaces_.AddMessage(imageIndex, text); }
+
+  // Flags and counters of the main window.
+  std::atomic<bool> CurrentConnectionError{false};
+  bool PreviousConnectionError = false;
+  bool PreferencesHaveBeenChanged = false;
+  bool WindowsIsShuttingDown = false;
+  int32_t NrOfDrivesConnected = 0;
+  int32_t NrOfDrivesDisconnected = 0;
+  int32_t NrOfDrivesInError = 0;
+  int32_t NrOfDrivesUnknown = 0;
+  std::atomic<int32_t> NrOfDrivesUnderQBYControl{0};
+  int32_t NrOfForeignNetworkDrives = 0;
+  std::string LastFreeDrive;
+  // Preferences the keep-alive thread reads; kept in step with Prefs by SyncThreadValues.
+  std::atomic<int32_t> LongReconnectInterval{1};
+  std::atomic<int32_t> MaxNrOfShortReconnectAttempts{20};
+  void SyncThreadValues();
+
+  Platform& platform() { return platform_; }
+  TQbyConfiguration& configuration() { return configuration_; }
+  TNetworkDriveItems& NetworkDrives() { return configuration_.NetworkDrives; }
+  TQbyPrefs& Prefs() { return configuration_.Prefs; }
+  TSurfaces& surfaces() { return surfaces_; }
+
+ private:
+  // Free space of a drive in whole percent, -1 when unknown.
+  int32_t MeasureFreeSpace(const TNetworkDriveItem& drive);
+  bool TrueCryptProgramExists();
+
+  Platform& platform_;
+  TQbyConfiguration& configuration_;
+  const TLanguage& language_;
+  TSurfaces& surfaces_;
+};
+
+// ASCII-only case-insensitive comparison and lowering, as the engine compares locations.
+bool SameTextAscii(const std::string& a, const std::string& b);
+std::string LowerAscii(std::string text);

@@ -1,0 +1,74 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class TNetworkDriveItem;
+struct Platform;
+
+// Message kinds: image indices into the main image list.
+enum TMessageKind : int { mkInformation = 0, mkWarning = 1, mkError = 2, mkProgram = 20, mkVolume = 21 };
+
+// Images of the drive states (rows and the notification-area picture).
+constexpr int kImageConnected = 3;
+constexpr int kImageUnknown = 5;
+constexpr int kImageDisconnected = 6;
+constexpr int kImageError = 12;
+
+struct TMessageRow {
+  int ImageIndex = 0;
+  std::string Text;
+  std::string Time;  // local time, long time format
+};
+
+struct TDriveRow {
+  int ImageIndex = 0;
+  std::string Cells[5];  // Drive, Name, Configured location, Current location, Free
+  TNetworkDriveItem* Drive = nullptr;
+};
+
+// The balloon message at the notification-area icon, withdrawn 10 s after the latest one.
+class TBalloonHint {
+ public:
+  explicit TBalloonHint(Platform& platform);
+  ~TBalloonHint();
+  TBalloonHint(const TBalloonHint&) = delete;
+  TBalloonHint& operator=(const TBalloonHint&) = delete;
+
+  // kind: 0 none, 1 information, 2 warning, 3 error.
+  void ShowBalloon(const std::string& title, const std::string& text, int kind);
+  void HideBalloon();
+
+  bool Visible = false;
+  std::string Title;  // at most 63 characters
+  std::string Text;   // at most 255 characters
+  int Kind = 0;
+  int ShownCount = 0;  // balloons shown so far
+
+ private:
+  Platform& platform_;
+  uint32_t timer_ = 0;
+};
+
+// Everything the main window shows of the engine, as data; the window only draws it.
+class TSurfaces {
+ public:
+  explicit TSurfaces(Platform& platform);
+
+  // Newest first.
+  void AddMessage(int imageIndex, const std::string& text);
+  void SetTrayPicture(int imageIndex) { TrayPicture = imageIndex; }
+  void SetTrayTip(const std::string& tip);  // keeps the first 127 characters
+  void SetStatusText(const std::string& text) { StatusText = text; }
+
+  std::vector<TMessageRow> Messages;
+  std::vector<TDriveRow> DriveRows;
+  int SelectedDriveRow = -1;
+  std::string StatusText;
+  int TrayPicture = kImageUnknown;
+  std::string TrayTip;
+  TBalloonHint BalloonHintMessage;
+
+ private:
+  Platform& platform_;
+};

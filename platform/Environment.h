@@ -1,0 +1,22 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+// Process environment and system facts.
+class Environment {
+ public:
+  virtual ~Environment() = default;
+  // false when the variable is not set.
+  virtual bool GetVariable(const std::string& name, std::string& value) = 0;
+  // ExpandEnvironmentStringsA: %NAME% references replaced; unknown ones stay as written.
+  virtual std::string ExpandEnvironmentStrings(const std::string& text) = 0;
+  // Absolute path of the running executable.
+  virtual std::string ExecutablePath() = 0;
+  // The Windows folder, without a trailing backslash.
+  virtual std::string WindowsDirectory() = 0;
+  virtual void GetVersion(uint32_t& major, uint32_t& minor) = 0;
+  // Conversions between the system ANSI code page and UTF-16, as the system does them
+  // (characters the code page lacks become its default character).
+  virtual std::u16string AnsiToWide(const std::string& text) = 0;
+  virtual std::string WideToAnsi(const std::u16string& text) = 0;
+};

@@ -1,0 +1,148 @@
+#pragma once
+// A simulated Windows machine: the test bed of the whole program. It answers every
+// platform call with the codes the real Windows calls give, and lets a test set up
+// servers, shares, mappings made by others, local devices, open files, faults, delays
+// and the answers of message boxes, and move the clock.
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/DeviceChange.h"
+#include "platform/MainThreadCalls.h"
+#include "platform/Platform.h"
+
+struct SimShare {
+  std::string Path;             // "\\server\share" as added
+  std::string RequiredUser;     // empty: the logged-on user is accepted
+  std::string RequiredPassword;
+  uint64_t FreeBytes = 40ull << 30;
+  uint64_t TotalBytes = 100ull << 30;
+};
+
+struct SimNetCall {
+  std::string Call;          // "AddConnection2", "AddConnection", "CancelConnection2", "GetUniversalName"
+  std::string LocalName;     // the letter ("H:") or path asked about
+  std::string RemoteName;
+  bool UserNameGiven = false;  // false: null was passed
+  std::string UserName;
+  bool PasswordGiven = false;
+  std::string Password;
+  uint32_t Flags = 0;
+  bool Force = false;
+  uint32_t ResourceType = 0;
+  bool ProviderGiven = false;
+  uint32_t Result = 0;
+};
+
+struct SimProcessStart {
+  std::string Verb;
+  std::string File;
+  bool ParametersGiven = false;  // false: null was passed
+  std::string Parameters;
+  int ShowCommand = 0;
+  int64_t AtMs = 0;  // simulated time of the start
+  intptr_t Result = 0;
+};
+
+struct SimMessageBox {
+  std::string Text;
+  std::string Caption;
+  MessageBoxKind Kind = MessageBoxKind::Information;
+  int Answer = 0;
+};
+
+class SimMachine {
+ public:
+  // A machine with C: as a fixed disk and every other letter free, user "alice" on
+  // computer "PC", Windows 6.1, APPDATA "C:\Users\alice\AppData\Roaming", the program at
+  // "C:\Program Files\Quillbay\Quillbay.exe", the clock at 2026-12-08 09:00:00.
+  SimMachine();
+  ~SimMachine();
+  SimMachine(const SimMachine&) = delete;
+  SimMachine& operator=(const SimMachine&) = delete;
+
+  Platform& platform();
+
+  // --- Drive letters ---
+  // A local device on the letter (DRIVE_FIXED, DRIVE_REMOVABLE, DRIVE_CDROM, ...), or
+  // DRIVE_NO_ROOT_DIR to free it. A local device answers as a directory.
+  void SetLocalDrive(char letter, uint32_t driveType, uint64_t freeBytes = 10ull << 30,
+                     uint64_t totalBytes = 100ull << 30);
+  // A letter that reports DRIVE_REMOTE without a mapping the network knows (stale entry).
+  // --- Network ---
+  SimShare& AddShare(const std::string& path);
+  SimShare* FindShare(const std::string& path);
+  // Whole servers ("nas") can be taken off the network and brought back.
+  void SetServerReachable(const std::string& server, bool reachable);
+  // A mapping made by someone else (another program, the file manager).
+  void MapFromOutside(char letter, const std::string& remote);
+  // "" when the letter is not mapped.
+  std::string MappingOf(char letter) const;
+  void SetOpenFiles(char letter, bool open);   // a cancel without force gives 2401
+  void SetDeviceInUse(char letter, bool inUse); // a cancel without force gives 2404
+  // The next `times` calls of `call` (one of SimNetCall::Call, "GetDiskFreeSpaceEx",
+  // "GetFileAttributes", "ShellExecute") on `letter` (0: any) give `code` (for
+  // GetDiskFreeSpaceEx any non-zero code means failure). times -1: always.
+  void InjectError(const std::string& call, uint32_t code, char letter = 0, int times = 1);
+  // Every network call takes this long in simulated time.
+  void SetNetworkDelay(uint32_t milliseconds);
+  // The mapping disappears and the removal notification reaches the handler the way the
+  // main window receives it.
+  void VanishVolume(char letter);
+  void SetDeviceChangeHandler(std::function<void(const DeviceChange&)> handler);
+  std::vector<SimNetCall> NetCalls;
+
+  // --- Processes ---
+  // Starts of this file fail with the shell's result (31 or below).
+  void RefuseStart(const std::string& file, intptr_t result = 2);
+  std::vector<SimProcessStart> Starts;
+
+  // --- Files (paths compared without regard to case) ---
+  void WriteFile(const std::string& path, const std::string& bytes);
+  bool HasFile(const std::string& path) const;
+  std::string FileBytes(const std::string& path) const;
+  void RemoveFile(const std::string& path);
+  void FailWrites(bool fail);                      // every ReplaceFile fails
+  void FailReads(const std::string& path, bool fail);  // ReadFile gives Unreadable
+  int ReplaceCount = 0;
+
+  // --- Registry ---
+  bool RegistryValue(RegistryRoot root, const std::string& key, const std::string& name,
+                     std::string& value) const;
+  void SetRegistryValue(RegistryRoot root, const std::string& key, const std::string& name,
+                        const std::string& value);
+  void FailRegistry(bool fail);  // CreateKey gives null
+
+  // --- Environment ---
+  void SetVariable(const std::string& name, const std::string& value);
+  void UnsetVariable(const std::string& name);
+  void SetExecutablePath(const std::string& path);
+  void SetWindowsVersion(uint32_t major, uint32_t minor);
+
+  // --- User interface ---
+  // Answers for the next message boxes in order; without one, OK boxes answer IDOK and
+  // Yes/No boxes IDNO.
+  void AnswerNext(int answer);
+  std::vector<SimMessageBox> MessageBoxes;
+  bool BusyCursor() const;
+  int ProcessMessagesCalls = 0;
+  // Called at every ProcessMessages, before pending work runs (for nesting tests).
+  std::function<void()> OnProcessMessages;
+
+  // --- Time ---
+  int64_t NowMs() const;
+  // Moves simulated time forward, firing main-thread timers when due and waking the
+  // background threads; between steps it serves their synchronized calls and waits until
+  // they are idle again. Runs on the test's (main) thread.
+  void Advance(int64_t milliseconds);
+  // Serves synchronized calls until every attached background thread is idle.
+  void Settle();
+
+  class Impl;
+
+ private:
+  std::unique_ptr<Impl> impl_;
+};
