@@ -31,8 +31,12 @@ class TQbyConfiguration {
   void ReadDriveSection(const TIniFile& file, TNetworkDriveItem& drive);
   void ReadDeploymentDrives();
   // Writes everything back; throws EIniFileError ("Unable to write to <path>") when the
-  // file cannot be replaced, leaving it as it was.
+  // file cannot be replaced, leaving it as it was. Sections the program does not own are
+  // kept as they are in the file now. A file that could not be read at start-up is never
+  // replaced: this run holds none of its drives.
   void SaveConfiguration();
+  // SaveConfiguration that shows a failure in an error box; false when it failed.
+  bool SaveConfigurationReportingErrors();
 
   Platform& platform;
   const TLanguage& language;
@@ -41,6 +45,8 @@ class TQbyConfiguration {
   TQbyPrefs Prefs;
   TNetworkDriveItems NetworkDrives;
   std::vector<std::string> NetworkLocationHistoryList;
+  // The configuration file existed at start-up but could not be read.
+  bool IniFileUnreadable = false;
 };
 
 // Creates or deletes the autostart value; true on success.

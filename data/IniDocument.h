@@ -33,22 +33,34 @@ class TIniDocument {
   void EraseSection(const std::string& section);
   Encoding FileEncoding() const { return encoding_; }
 
-  // One line of the file; key/value are meaningful when IsKey.
+  // One line of the file. Names and values are cut at a NUL character where the system
+  // function sees them as C strings; the value is kept whole until it is handed out.
   struct Entry {
-    std::string Raw;   // the line as read (file encoding), rewritten when Set changes it
-    std::string Key;   // trimmed name, system ANSI code page
-    std::string Value; // trimmed value, system ANSI code page
+    std::string Raw;             // the line as read (file encoding), rewritten when Set changes it
+    std::string Key;             // trimmed name, system ANSI code page
+    std::u16string WideKey;      // trimmed name, as matched
+    std::u16string WideValue;    // trimmed value, still quoted, as read
     bool IsKey = false;
     bool HasValue = false;  // the line had an "="
   };
   struct Section {
     std::string Name;  // system ANSI code page; "" for the part before the first header
+    std::u16string WideName;
     std::string RawHeader;
     std::vector<Entry> Entries;
   };
 
  private:
+  std::u16string ToWide(const std::string& ansi) const;
+  std::string ToAnsi(const std::u16string& wide) const;
+  std::u16string DecodeLine(const std::string& raw, bool lastInFile) const;
+  std::string EncodeLine(const std::string& ansi) const;
+  Entry MakeEntry(std::string raw, const std::u16string& text) const;
+  // Index of the first section of that name, or npos.
+  size_t FindSection(const std::u16string& name) const;
+  const Entry* FindKey(const std::string& section, const std::string& key) const;
+
   CodePage codePage_;
   Encoding encoding_ = Encoding::Ansi;
-  std::vector<Section> sections_;  // sections_[0] is the nameless part before the first header
+  std::vector<Section> sections_ = std::vector<Section>(1);  // [0]: the nameless part before the first header
 };

@@ -42,6 +42,7 @@ int MainThreadCalls::RunPending() {
   while (!queue_.empty()) {
     Pending* pending = queue_.front();
     queue_.pop_front();
+    ++running_;
     lock.unlock();
     std::exception_ptr error;
     try {
@@ -50,6 +51,7 @@ int MainThreadCalls::RunPending() {
       error = std::current_exception();
     }
     lock.lock();
+    --running_;
     pending->error = error;
     pending->done = true;
     pending->finished.notify_all();
@@ -69,4 +71,9 @@ int MainThreadCalls::WaitAndRun(int timeoutMs) {
 size_t MainThreadCalls::QueuedCount() {
   std::lock_guard<std::mutex> lock(mutex_);
   return queue_.size();
+}
+
+size_t MainThreadCalls::RunningCount() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return running_;
 }

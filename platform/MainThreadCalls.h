@@ -20,6 +20,9 @@ class MainThreadCalls {
   int WaitAndRun(int timeoutMs);
   // Calls queued and not yet started (a waiting caller each).
   size_t QueuedCount();
+  // Calls started by RunPending and not yet finished (their callers still wait); lets a
+  // simulated machine tell a thread blocked in a running call from a busy one.
+  size_t RunningCount();
   bool OnMainThread() const { return std::this_thread::get_id() == mainThread_; }
   // Called (from the calling thread) whenever a call is queued, e.g. to wake a message loop.
   void SetWakeHook(std::function<void()> hook);
@@ -30,5 +33,6 @@ class MainThreadCalls {
   std::mutex mutex_;
   std::condition_variable arrived_;
   std::deque<Pending*> queue_;
+  size_t running_ = 0;
   std::function<void()> wake_;
 };

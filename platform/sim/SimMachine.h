@@ -35,6 +35,7 @@ struct SimNetCall {
   uint32_t ResourceType = 0;
   bool ProviderGiven = false;
   uint32_t Result = 0;
+  int64_t AtMs = 0;  // simulated time when the call was made
 };
 
 struct SimProcessStart {
@@ -71,7 +72,9 @@ class SimMachine {
   // DRIVE_NO_ROOT_DIR to free it. A local device answers as a directory.
   void SetLocalDrive(char letter, uint32_t driveType, uint64_t freeBytes = 10ull << 30,
                      uint64_t totalBytes = 100ull << 30);
-  // A letter that reports DRIVE_REMOTE without a mapping the network knows (stale entry).
+  // A letter that reports DRIVE_REMOTE without a mapping the network knows (stale entry):
+  // not a directory, no space, no universal name; a cancel clears it.
+  void SetStaleRemoteDrive(char letter);
   // --- Network ---
   SimShare& AddShare(const std::string& path);
   SimShare* FindShare(const std::string& path);
@@ -81,6 +84,8 @@ class SimMachine {
   void MapFromOutside(char letter, const std::string& remote);
   // "" when the letter is not mapped.
   std::string MappingOf(char letter) const;
+  // The user the letter's connection was made with ("" when not mapped).
+  std::string MappingUserOf(char letter) const;
   void SetOpenFiles(char letter, bool open);   // a cancel without force gives 2401
   void SetDeviceInUse(char letter, bool inUse); // a cancel without force gives 2404
   // The next `times` calls of `call` (one of SimNetCall::Call, "GetDiskFreeSpaceEx",
@@ -138,8 +143,13 @@ class SimMachine {
   // background threads; between steps it serves their synchronized calls and waits until
   // they are idle again. Runs on the test's (main) thread.
   void Advance(int64_t milliseconds);
-  // Serves synchronized calls until every attached background thread is idle.
+  // Wakes every background thread waiting on the clock, so that each re-examines what
+  // the main thread changed, then serves synchronized calls until every attached thread
+  // is idle again: waiting for a future moment or blocked in a synchronized call.
+  // Throws std::runtime_error when they do not settle within 10 s of real time.
   void Settle();
+  // Background threads attached to the clock now.
+  int AttachedThreads() const;
 
   class Impl;
 

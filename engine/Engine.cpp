@@ -1,0 +1,88 @@
+#include "engine/Engine.h"
+
+#include "platform/Platform.h"
+
+TEngine::TEngine(Platform& platform, TQbyConfiguration& configuration, const TLanguage& language,
+                 TSurfaces& surfaces)
+    : platform_(platform), configuration_(configuration), language_(language), surfaces_(surfaces) {
+  SyncThreadValues();
+}
+
+bool SameTextAscii(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+std::string LowerAscii(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return text;
+}
+
+void TEngine::SyncThreadValues() {
+  LongReconnectInterval = Prefs().LongReconnectInterval;
+  MaxNrOfShortReconnectAttempts = Prefs().MaxNrOfShortReconnectAttempts;
+}
+
+namespace {
+
+// Whole percent of free of total, rounded to nearest with an exact half to the even
+// neighbour. Exact on the full 64-bit range: free * 100 is never formed.
+int32_t RoundedPercent(uint64_t freeBytes, uint64_t totalBytes) {
+  if (freeBytes >= totalBytes) return 100;  // a quota can report more free than total
+  // quotient and remainder of freeBytes * 100 / totalBytes by repeated modular addition
+  uint64_t remainder = 0;
+  int32_t quotient = 0;
+  for (int i = 0; i < 100; ++i) {
+    if (remainder >= totalBytes - freeBytes) {
+      remainder -= totalBytes - freeBytes;
+      ++quotient;
+    } else {
+      remainder += freeBytes;
+    }
+  }
+  const uint64_t rest = totalBytes - remainder;  // remainder < totalBytes
+  if (remainder > rest || (remainder == rest && quotient % 2 == 1)) ++quotient;
+  return quotient;
+}
+
+}  // namespace
+
+int32_t TEngine::MeasureFreeSpace(const TNetworkDriveItem& drive) {
+  const std::string root = drive.Drive + "\\";
+  uint64_t freeBytes = 0, totalBytes = 0;
+  if (!platform_.drives.GetDiskFreeSpaceEx(root.c_str(), freeBytes, totalBytes)) return -1;
+  // A full disk shows 0 (the warning colour); only an unanswerable size is unknown.
+  if (totalBytes == 0 || totalBytes == UINT64_MAX || freeBytes == UINT64_MAX) return -1;
+  return RoundedPercent(freeBytes, totalBytes);
+}
+
+bool TEngine::TrueCryptProgramExists() {
+  const std::string& location = Prefs().TrueCryptProgramLocation;
+  return !location.empty() && platform_.files.FileExists(location);
+}
+
+TNetworkDriveItem* TEngine::SelectedDrive() const {
+  const int row = surfaces_.SelectedDriveRow;
+  if (row < 0 || static_cast<size_t>(row) >= surfaces_.DriveRows.size()) return nullptr;
+  return surfaces_.DriveRows[static_cast<size_t>(row)].Drive;
+}
+
+void TEngine::ActionDrivesConnectDrivesExecute() {
+  AddMessage(mkInformation, T(10226));
+  ConnectDrives(true, "");
+}
+
+void TEngine::ActionDrivesConnectSelectedDriveExecute() {
+  TNetworkDriveItem* selected = SelectedDrive();
+  if (selected == nullptr) return;
+  const std::string drive = selected->Drive;
+  AddMessage(mkInformation, T(10225) + drive + "' ...");
+  ConnectDrives(true, drive);
+}

@@ -1,0 +1,44 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/WinTypes.h"
+#include "platform/sim/SimMachine.h"
+
+// One drive letter of the simulated machine.
+struct SimLetter {
+  uint32_t LocalType = win::DRIVE_NO_ROOT_DIR;  // a local device, or free
+  uint64_t LocalFree = 0;
+  uint64_t LocalTotal = 0;
+  bool StaleRemote = false;  // reports DRIVE_REMOTE, but the network knows no mapping
+  bool Mapped = false;
+  std::string Remote;        // where the mapping points
+  std::string User;          // the user the connection was made with
+  bool OpenFiles = false;
+  bool DeviceInUse = false;
+
+  bool LocalDevice() const { return LocalType != win::DRIVE_NO_ROOT_DIR; }
+  bool Taken() const { return Mapped || LocalDevice() || StaleRemote; }
+};
+
+// Letters, servers and shares: what the network calls and the drive queries share.
+struct SimNetState {
+  std::array<SimLetter, 26> Letters;
+  std::vector<std::unique_ptr<SimShare>> Shares;
+  std::map<std::string, bool> Unreachable;  // lower-case server name -> off the network
+  uint32_t DelayMs = 0;
+  std::string LoggedOnUser = "alice";
+
+  // The share that holds this path ("\\server\share" or below it), or null.
+  SimShare* ShareOf(const std::string& path);
+  bool ServerKnown(const std::string& server) const;
+  bool ServerReachable(const std::string& server) const;
+  // The share behind the mapping of a letter answers (known share, reachable server).
+  const SimShare* AnsweringShare(int index);
+  // The user of this machine's connections to the server, or "" when it has none.
+  std::string SessionUser(const std::string& server) const;
+};

@@ -1,0 +1,143 @@
+#include "platform/sim/SimNetwork.h"
+
+#include "platform/WinTypes.h"
+#include "platform/sim/SimText.h"
+
+namespace {
+std::string Text(const char* text) { return text == nullptr ? std::string() : std::string(text); }
+
+// The letter of a local name that is exactly "X:", else -1.
+int LetterOf(const std::string& localName) {
+  return localName.size() == 2 ? SimDriveIndex(localName.c_str()) : -1;
+}
+}  // namespace
+
+uint32_t SimNetwork::Finish(SimNetCall call, int letterIndex) {
+  call.AtMs = clock_.NowMs();
+  // A blocking call: the caller's thread is held for the delay.
+  if (state_.DelayMs > 0) clock_.Sleep(state_.DelayMs);
+  uint32_t code = 0;
+  if (faults_.Take(call.Call, letterIndex, code)) {
+    call.Result = code;
+  } else if (call.Call == "CancelConnection2") {
+    call.Result = Cancel(call);
+  } else {
+    call.Result = Connect(call);
+  }
+  calls_.push_back(call);
+  return call.Result;
+}
+
+uint32_t SimNetwork::AddConnection2(const NetResource& resource, const char* password,
+                                    const char* userName, uint32_t flags) {
+  SimNetCall call;
+  call.Call = "AddConnection2";
+  call.LocalName = Text(resource.LocalName);
+  call.RemoteName = Text(resource.RemoteName);
+  call.UserNameGiven = userName != nullptr;
+  call.UserName = Text(userName);
+  call.PasswordGiven = password != nullptr;
+  call.Password = Text(password);
+  call.Flags = flags;
+  call.ResourceType = resource.Type;
+  call.ProviderGiven = resource.Provider != nullptr;
+  return Finish(call, LetterOf(call.LocalName));
+}
+
+uint32_t SimNetwork::AddConnection(const char* remoteName, const char* password, const char* localName) {
+  SimNetCall call;
+  call.Call = "AddConnection";
+  call.LocalName = Text(localName);
+  call.RemoteName = Text(remoteName);
+  call.PasswordGiven = password != nullptr;
+  call.Password = Text(password);
+  return Finish(call, LetterOf(call.LocalName));
+}
+
+uint32_t SimNetwork::CancelConnection2(const char* name, uint32_t flags, bool force) {
+  SimNetCall call;
+  call.Call = "CancelConnection2";
+  call.LocalName = Text(name);
+  call.Flags = flags;
+  call.Force = force;
+  return Finish(call, LetterOf(call.LocalName));
+}
+
+uint32_t SimNetwork::GetUniversalName(const char* localPath, std::string& universalName) {
+  SimNetCall call;
+  call.Call = "GetUniversalName";
+  call.LocalName = Text(localPath);
+  call.AtMs = clock_.NowMs();
+  if (state_.DelayMs > 0) clock_.Sleep(state_.DelayMs);
+  int index = SimDriveIndex(localPath);
+  uint32_t code = 0;
+  if (faults_.Take(call.Call, index, code)) {
+    call.Result = code;
+  } else if (index >= 0 && state_.Letters[index].Mapped) {
+    // A mapping whose server is away still has its remote name.
+    universalName = state_.Letters[index].Remote + call.LocalName.substr(2);
+    call.RemoteName = universalName;
+    call.Result = win::NO_ERROR;
+  } else {
+    call.Result = win::ERROR_NOT_CONNECTED;
+  }
+  calls_.push_back(call);
+  return call.Result;
+}
+
+uint32_t SimNetwork::Connect(const SimNetCall& call) {
+  int index = LetterOf(call.LocalName);
+  if (!call.LocalName.empty() && index < 0) return win::ERROR_BAD_DEVICE;
+  if (index >= 0 && state_.Letters[index].Taken()) return win::ERROR_ALREADY_ASSIGNED;
+
+  std::string server, shareName;
+  if (!SimSplitUnc(call.RemoteName, server, shareName)) return win::ERROR_BAD_NET_NAME;
+  if (!state_.ServerKnown(server) || !state_.ServerReachable(server)) return win::ERROR_BAD_NETPATH;
+  SimShare* share = state_.ShareOf(call.RemoteName);
+  if (share == nullptr) return win::ERROR_BAD_NET_NAME;
+
+  std::string session = state_.SessionUser(server);
+  bool explicitUser = call.UserNameGiven && !call.UserName.empty();
+  if (explicitUser && !session.empty() && !SimSameText(session, call.UserName))
+    return win::ERROR_SESSION_CREDENTIAL_CONFLICT;
+  std::string user = explicitUser ? call.UserName : !session.empty() ? session : state_.LoggedOnUser;
+  if (uint32_t code = CheckCredentials(*share, call, user); code != win::NO_ERROR) return code;
+
+  if (index >= 0) {
+    SimLetter& letter = state_.Letters[index];
+    letter.Mapped = true;
+    // Windows keeps no trailing backslash: "\\nas\media\" is reported as "\\nas\media".
+    letter.Remote = SimTrimBackslashes(call.RemoteName);
+    letter.User = user;
+  }
+  return win::NO_ERROR;
+}
+
+uint32_t SimNetwork::CheckCredentials(const SimShare& share, const SimNetCall& call,
+                                      const std::string& user) const {
+  if (share.RequiredUser.empty()) return win::NO_ERROR;
+  if (!SimSameText(user, share.RequiredUser)) return win::ERROR_LOGON_FAILURE;
+  if (call.PasswordGiven) return call.Password == share.RequiredPassword ? win::NO_ERROR : win::ERROR_LOGON_FAILURE;
+  // No password: the logged-on user's own logon credentials.
+  return SimSameText(user, state_.LoggedOnUser) ? win::NO_ERROR : win::ERROR_LOGON_FAILURE;
+}
+
+uint32_t SimNetwork::Cancel(const SimNetCall& call) {
+  int index = LetterOf(call.LocalName);
+  if (index < 0) return win::ERROR_NOT_CONNECTED;  // connections without a letter are not simulated
+  SimLetter& letter = state_.Letters[index];
+  if (letter.StaleRemote) {
+    letter.StaleRemote = false;
+    return win::NO_ERROR;
+  }
+  if (!letter.Mapped) return win::ERROR_NOT_CONNECTED;
+  if (letter.OpenFiles && !call.Force) return win::ERROR_OPEN_FILES;
+  if (letter.DeviceInUse && !call.Force) return win::ERROR_DEVICE_IN_USE;
+  letter.Mapped = false;
+  letter.Remote.clear();
+  letter.User.clear();
+  // The open files and the using process belonged to the connection.
+  letter.OpenFiles = false;
+  letter.DeviceInUse = false;
+  return win::NO_ERROR;
+}

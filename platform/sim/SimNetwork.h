@@ -1,0 +1,40 @@
+#pragma once
+#include <vector>
+
+#include "platform/Network.h"
+#include "platform/sim/SimClock.h"
+#include "platform/sim/SimFaults.h"
+#include "platform/sim/SimMachine.h"
+#include "platform/sim/SimNetState.h"
+
+// The four WNet calls on the simulated network. Every call is recorded with its result
+// and takes the network delay in simulated time. Credentials:
+// - a null or empty user name means the logged-on user, or the user of this machine's
+//   existing connection to the server (Windows reuses that session);
+// - an explicit user name other than the user of an existing connection to the same
+//   server (by name, as written) gives 1219;
+// - a share with RequiredUser accepts only that user, with RequiredPassword, or with a
+//   null password when that user is the logged-on one; everything else gives 1326
+//   (also the logged-on user on a share that requires someone else).
+class SimNetwork : public Network {
+ public:
+  SimNetwork(SimNetState& state, SimFaults& faults, SimClock& clock, std::vector<SimNetCall>& calls)
+      : state_(state), faults_(faults), clock_(clock), calls_(calls) {}
+
+  uint32_t AddConnection2(const NetResource& resource, const char* password, const char* userName,
+                          uint32_t flags) override;
+  uint32_t AddConnection(const char* remoteName, const char* password, const char* localName) override;
+  uint32_t CancelConnection2(const char* name, uint32_t flags, bool force) override;
+  uint32_t GetUniversalName(const char* localPath, std::string& universalName) override;
+
+ private:
+  uint32_t Connect(const SimNetCall& call);
+  uint32_t CheckCredentials(const SimShare& share, const SimNetCall& call, const std::string& user) const;
+  uint32_t Finish(SimNetCall call, int letterIndex);
+  uint32_t Cancel(const SimNetCall& call);
+
+  SimNetState& state_;
+  SimFaults& faults_;
+  SimClock& clock_;
+  std::vector<SimNetCall>& calls_;
+};

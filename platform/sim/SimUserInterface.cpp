@@ -1,0 +1,61 @@
+#include "platform/sim/SimUserInterface.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "platform/WinTypes.h"
+
+namespace {
+constexpr uint32_t UserTimerMinimum = 10;  // Windows raises shorter intervals to this
+}
+
+int SimUserInterface::MessageBox(const std::string& text, const std::string& caption, MessageBoxKind kind) {
+  int answer = kind == MessageBoxKind::Question ? win::IDNO : win::IDOK;
+  if (!answers_.empty()) {
+    answer = answers_.front();
+    answers_.pop_front();
+  }
+  machine_.MessageBoxes.push_back({text, caption, kind, answer});
+  return answer;
+}
+
+void SimUserInterface::ProcessMessages() {
+  ++machine_.ProcessMessagesCalls;
+  // A copy: the hook may replace itself.
+  if (std::function<void()> hook = machine_.OnProcessMessages) hook();
+  clock_.Settle(calls_);
+  FireDueTimers();
+}
+
+uint32_t SimUserInterface::SetTimer(uint32_t milliseconds, std::function<void()> onTimer) {
+  uint32_t interval = std::max(milliseconds, UserTimerMinimum);
+  uint32_t id = nextTimerId_++;
+  timers_[id] = Timer{interval, clock_.NowMs() + interval, std::move(onTimer)};
+  return id;
+}
+
+void SimUserInterface::KillTimer(uint32_t id) { timers_.erase(id); }
+
+std::optional<int64_t> SimUserInterface::NextTimerDue() const {
+  std::optional<int64_t> next;
+  for (const auto& [id, timer] : timers_)
+    if (!next || timer.Due < *next) next = timer.Due;
+  return next;
+}
+
+void SimUserInterface::FireDueTimers() {
+  int64_t now = clock_.NowMs();
+  std::vector<std::pair<int64_t, uint32_t>> due;
+  for (const auto& [id, timer] : timers_)
+    if (timer.Due <= now) due.emplace_back(timer.Due, id);
+  std::sort(due.begin(), due.end());
+  for (const auto& [at, id] : due) {
+    auto it = timers_.find(id);
+    if (it == timers_.end() || it->second.Due > clock_.NowMs()) continue;  // killed or reset meanwhile
+    // Like WM_TIMER: one event however late, the next one interval after the due time.
+    while (it->second.Due <= clock_.NowMs()) it->second.Due += it->second.Interval;
+    std::function<void()> onTimer = it->second.OnTimer;  // the handler may kill its timer
+    if (onTimer) onTimer();
+  }
+}

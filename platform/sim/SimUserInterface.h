@@ -1,0 +1,46 @@
+#pragma once
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+
+#include "platform/MainThreadCalls.h"
+#include "platform/UserInterface.h"
+#include "platform/sim/SimClock.h"
+#include "platform/sim/SimMachine.h"
+
+// Message boxes answered from a script, the cursor, the main thread's timers on the
+// simulated clock, and the processing of pending events (synchronized calls included).
+class SimUserInterface : public UserInterface {
+ public:
+  SimUserInterface(SimMachine& machine, SimClock& clock, MainThreadCalls& calls)
+      : machine_(machine), clock_(clock), calls_(calls) {}
+
+  int MessageBox(const std::string& text, const std::string& caption, MessageBoxKind kind) override;
+  void SetBusyCursor(bool busy) override { busy_ = busy; }
+  void ProcessMessages() override;
+  MainThreadCalls& MainThread() override { return calls_; }
+  uint32_t SetTimer(uint32_t milliseconds, std::function<void()> onTimer) override;
+  void KillTimer(uint32_t id) override;
+
+  void AnswerNext(int answer) { answers_.push_back(answer); }
+  bool Busy() const { return busy_; }
+  std::optional<int64_t> NextTimerDue() const;
+  // Fires each timer that is due now once, earliest first.
+  void FireDueTimers();
+
+ private:
+  struct Timer {
+    uint32_t Interval;
+    int64_t Due;
+    std::function<void()> OnTimer;
+  };
+  SimMachine& machine_;
+  SimClock& clock_;
+  MainThreadCalls& calls_;
+  std::deque<int> answers_;
+  bool busy_ = false;
+  std::map<uint32_t, Timer> timers_;
+  uint32_t nextTimerId_ = 1;
+};

@@ -1,0 +1,33 @@
+#pragma once
+#include "platform/Platform.h"
+#include "platform/win32/Win32Clock.h"
+#include "platform/win32/Win32Drives.h"
+#include "platform/win32/Win32Environment.h"
+#include "platform/win32/Win32Files.h"
+#include "platform/win32/Win32Network.h"
+#include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Shell.h"
+#include "platform/win32/Win32UserInterface.h"
+
+// The real machine. Create it on the main thread.
+class Win32Platform {
+ public:
+  Win32Platform();
+  Win32Platform(const Win32Platform&) = delete;
+  Win32Platform& operator=(const Win32Platform&) = delete;
+
+  Platform& platform() { return platform_; }
+  // The main window owns message boxes and the programs the shell starts.
+  void SetOwnerWindow(HWND owner);
+
+ private:
+  Win32Network network_;
+  Win32Drives drives_;
+  Win32Files files_;
+  Win32Registry registry_;
+  Win32Shell shell_;
+  Win32Environment environment_;
+  Win32Clock clock_;
+  Win32UserInterface ui_;
+  Platform platform_;
+};

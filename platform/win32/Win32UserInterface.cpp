@@ -1,0 +1,108 @@
+#include "platform/win32/Win32UserInterface.h"
+
+#include <map>
+
+namespace {
+
+const char kWakeWindowClass[] = "QuillbayMainThreadCalls";
+
+// Timer ids of ::SetTimer without a window are unique per process; the main thread
+// alone sets, kills and runs timers, so the map needs no lock.
+std::map<UINT_PTR, std::function<void()>>& Timers() {
+  static std::map<UINT_PTR, std::function<void()>> timers;
+  return timers;
+}
+
+void CALLBACK TimerProc(HWND, UINT, UINT_PTR id, DWORD) {
+  auto found = Timers().find(id);
+  if (found == Timers().end()) return;
+  // A copy: the callback may kill its own timer.
+  const std::function<void()> onTimer = found->second;
+  // An exception must not unwind through the system's message dispatch.
+  try {
+    onTimer();
+  } catch (...) {
+  }
+}
+
+LRESULT CALLBACK WakeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NULL) {
+    if (auto* calls = reinterpret_cast<MainThreadCalls*>(GetWindowLongPtrA(window, GWLP_USERDATA)))
+      calls->RunPending();
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND CreateWakeWindow(MainThreadCalls& calls) {
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = WakeWindowProc;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = kWakeWindowClass;
+  RegisterClassA(&windowClass);  // fails harmlessly when already registered
+  HWND window = CreateWindowExA(0, kWakeWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+  if (window) SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&calls));
+  return window;
+}
+
+UINT MessageBoxFlags(MessageBoxKind kind) {
+  switch (kind) {
+    case MessageBoxKind::Information: return MB_OK | MB_ICONINFORMATION;
+    case MessageBoxKind::Warning: return MB_OK | MB_ICONWARNING;
+    case MessageBoxKind::Error: return MB_OK | MB_ICONERROR;
+    case MessageBoxKind::Question: return MB_YESNO | MB_ICONQUESTION;
+  }
+  return MB_OK;
+}
+
+}  // namespace
+
+Win32UserInterface::Win32UserInterface() : mainThreadId_(GetCurrentThreadId()) {
+  // Gives the thread its message queue now, so that messages posted before the first
+  // message loop are kept.
+  MSG msg;
+  PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+  wakeWindow_ = CreateWakeWindow(mainThread_);
+  HWND window = wakeWindow_;
+  const DWORD threadId = mainThreadId_;
+  mainThread_.SetWakeHook([window, threadId] {
+    if (!window || !PostMessageA(window, WM_NULL, 0, 0)) PostThreadMessageA(threadId, WM_NULL, 0, 0);
+  });
+}
+
+Win32UserInterface::~Win32UserInterface() {
+  mainThread_.SetWakeHook(nullptr);
+  if (wakeWindow_) DestroyWindow(wakeWindow_);
+}
+
+int Win32UserInterface::MessageBox(const std::string& text, const std::string& caption, MessageBoxKind kind) {
+  return MessageBoxA(owner_, text.c_str(), caption.c_str(), MessageBoxFlags(kind));
+}
+
+void Win32UserInterface::SetBusyCursor(bool busy) { SetCursor(LoadCursorA(nullptr, busy ? IDC_WAIT : IDC_ARROW)); }
+
+void Win32UserInterface::ProcessMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      // Leave the request to end for the outermost message loop.
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  mainThread_.RunPending();
+}
+
+uint32_t Win32UserInterface::SetTimer(uint32_t milliseconds, std::function<void()> onTimer) {
+  const UINT_PTR id = ::SetTimer(nullptr, 0, milliseconds, TimerProc);
+  if (id != 0) Timers()[id] = std::move(onTimer);
+  return static_cast<uint32_t>(id);
+}
+
+void Win32UserInterface::KillTimer(uint32_t id) {
+  ::KillTimer(nullptr, id);
+  Timers().erase(id);
+}

@@ -1,0 +1,31 @@
+#pragma once
+#include "platform/MainThreadCalls.h"
+#include "platform/UserInterface.h"
+#include "platform/win32/WindowsApi.h"
+
+// Create on the main thread: that thread becomes the one synchronized calls run on.
+class Win32UserInterface : public UserInterface {
+ public:
+  Win32UserInterface();
+  ~Win32UserInterface() override;
+  Win32UserInterface(const Win32UserInterface&) = delete;
+  Win32UserInterface& operator=(const Win32UserInterface&) = delete;
+
+  int MessageBox(const std::string& text, const std::string& caption, MessageBoxKind kind) override;
+  void SetBusyCursor(bool busy) override;
+  void ProcessMessages() override;
+  MainThreadCalls& MainThread() override { return mainThread_; }
+  uint32_t SetTimer(uint32_t milliseconds, std::function<void()> onTimer) override;
+  void KillTimer(uint32_t id) override;
+
+  // The main window, once it exists; until then message boxes have no owner.
+  void SetOwner(HWND owner) { owner_ = owner; }
+
+ private:
+  MainThreadCalls mainThread_;
+  // A message-only window whose procedure runs the waiting synchronized calls, so
+  // that every message loop serves them, modal ones (message boxes, dialogs) included.
+  HWND wakeWindow_ = nullptr;
+  DWORD mainThreadId_ = 0;
+  HWND owner_ = nullptr;
+};

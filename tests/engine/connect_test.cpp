@@ -1,0 +1,418 @@
+// Connecting drives on the simulated machine, as a user sees it in the message list.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
+
+#include "support/TestApp.h"
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+
+const std::string kMedia = R"(\\nas\media)";
+const std::string kOffice = R"(\\nas\office)";
+
+std::vector<SimNetCall> CallsOf(const SimMachine& pc, const std::string& call) {
+  std::vector<SimNetCall> found;
+  for (const SimNetCall& c : pc.NetCalls)
+    if (c.Call == call) found.push_back(c);
+  return found;
+}
+
+// The platform of the machine, with a network that fails unexpectedly for one letter.
+class ThrowingNetwork : public Network {
+ public:
+  ThrowingNetwork(Network& real, std::string failing) : real_(real), failing_(std::move(failing)) {}
+  uint32_t AddConnection2(const NetResource& r, const char* p, const char* u, uint32_t f) override {
+    if (failing_ == r.LocalName) throw std::runtime_error("provider crashed");
+    return real_.AddConnection2(r, p, u, f);
+  }
+  uint32_t AddConnection(const char* remote, const char* p, const char* local) override {
+    return real_.AddConnection(remote, p, local);
+  }
+  uint32_t CancelConnection2(const char* n, uint32_t f, bool force) override {
+    return real_.CancelConnection2(n, f, force);
+  }
+  uint32_t GetUniversalName(const char* local, std::string& remote) override {
+    return real_.GetUniversalName(local, remote);
+  }
+
+ private:
+  Network& real_;
+  std::string failing_;
+};
+
+}  // namespace
+
+TEST(ConnectDrivesOutcomes, EveryConnectResultGivesItsLine) {
+  struct Case {
+    uint32_t code;
+    std::string suffix;
+  };
+  const std::vector<Case> cases = {
+      {5, "' (\"Access is denied\")."},
+      {66, "' (\"The network resource type is not correct\")."},
+      {85, "' (\"The local device name is already in use\")."},
+      {1202, "' (\"An attempt was made to remember a device that had previously been remembered\")."},
+      {1203, "' (\"No network provider accepted the given network path\")."},
+      {1219, "' (\"The credentials supplied conflict with an existing set of credentials\")."},
+      {1231, "' (\"The remote network is not reachable by the transport\")."},
+      {1326, "' (\"Logon failure: unknown user name or bad password\")."},
+      {1232, "' (Error nr 1232)."},
+      {53, "' (Error nr 53)."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.code);
+    SimMachine pc;
+    pc.AddShare(kMedia);
+    TestApp app(pc);
+    app.StartWith({{"H:", kMedia}});
+    pc.InjectError("AddConnection2", c.code, 'H');
+    app.NewMessages();
+
+    app.engine.ActionDrivesConnectDrivesExecute();
+
+    EXPECT_THAT(app.NewMessages(), ElementsAre(app.T(10226), app.T(10302) + "H:" + c.suffix));
+    EXPECT_EQ(app.surfaces.Messages[0].ImageIndex, mkError);
+    EXPECT_EQ(app.Drive("H:").State, dsError);
+    EXPECT_EQ(app.Drive("H:").RealLocation, app.T(10035));
+    EXPECT_TRUE(app.engine.CurrentConnectionError);
+    EXPECT_EQ(pc.MappingOf('H'), "");
+  }
+}
+
+TEST(ConnectDrivesOutcomes, FirstConnectMapsTheLetterAndReportsIt) {
+  SimMachine pc;
+  pc.AddShare(kMedia);
+  TestApp app(pc);
+  app.StartWith({{"H:", kMedia}});
+  app.NewMessages();
+
+  app.engine.ActionDrivesConnectDrivesExecute();
+
+  EXPECT_THAT(app.NewMessages(), ElementsAre(app.T(10226), app.T(10300) + "H:'."));
+  EXPECT_EQ(app.surfaces.Messages[0].ImageIndex, mkInformation);
+  TNetworkDriveItem& h = app.Drive("H:");
+  EXPECT_EQ(h.State, dsConnected);
+  EXPECT_EQ(h.RealLocation, kMedia);
+  EXPECT_EQ(h.FreeSpace, 40);
+  EXPECT_FALSE(app.engine.CurrentConnectionError);
+  EXPECT_EQ(pc.MappingOf('H'), kMedia);
+  EXPECT_FALSE(pc.BusyCursor());
+
+  const auto adds = CallsOf(pc, "AddConnection2");
+  ASSERT_EQ(adds.size(), 1u);
+  EXPECT_EQ(adds[0].LocalName, "H:");
+  EXPECT_EQ(adds[0].RemoteName, kMedia);
+  EXPECT_EQ(adds[0].Flags, 0u);
+  EXPECT_EQ(adds[0].ResourceType, 0u);
+  EXPECT_FALSE(adds[0].ProviderGiven);
+  EXPECT_THAT(CallsOf(pc, "CancelConnection2"), IsEmpty());
+
+  // The keep-alive run finds it connected and says nothing.
+  app.engine.ConnectDrives(false, "");
+  EXPECT_THAT(app.NewMessages(), IsEmpty());
+  EXPECT_EQ(h.State, dsConnected);
+  EXPECT_EQ(pc.MappingOf('H'), kMedia);
+}
+
+TEST(ConnectDrivesOutcomes, LetterMappedElsewhereIsTakenBack) {
+  SimMachine pc;
+  pc.AddShare(kMedia);
+  pc.AddShare(R"(\\old\share)");
+  pc.MapFromOutside('H', R"(\\old\share)");
+  TestApp app(pc);
+  app.StartWith({{"H:", kMedia}});
+  app.NewMessages();
+
+  app.engine.ActionDrivesConnectDrivesExecute();
+
+  EXPECT_THAT(app.NewMessages(),
+              ElementsAre(app.T(10226), app.T(10229) + "H:' ...", app.T(10300) + "H:'."));
+  EXPECT_EQ(pc.MappingOf('H'), kMedia);
+  EXPECT_EQ(app.Drive("H:").State, dsConnected);
+  const auto cancels = CallsOf(pc, "CancelConnection2");
+  ASSERT_EQ(cancels.size(), 1u);
+  EXPECT_EQ(cancels[0].LocalName, "H:");
+  EXPECT_EQ(cancels[0].Flags, 1u);
+  EXPECT_TRUE(cancels[0].Force);
+}
+
+TEST(ConnectDrivesOutcomes, LetterAlreadyAssigned) {
+  // Mapped to the configured location by someone else: counts as connected, silently.
+  {
+    SimMachine pc;
+    pc.AddShare(kMedia);
+    pc.MapFromOutside('H', R"(\\NAS\Media)");  // differs in case only
+    TestApp app(pc);
+    app.StartWith({{"H:", kMedia}});
+    app.NewMessages();
+    app.engine.ConnectDrives(false, "");
+    EXPECT_THAT(app.NewMessages(), IsEmpty());
+    EXPECT_EQ(app.Drive("H:").State, dsConnected);
+    EXPECT_THAT(CallsOf(pc, "CancelConnection2"), IsEmpty());
+    EXPECT_FALSE(app.engine.CurrentConnectionError);
+  }
+  // Mapped, but the server does not answer: the letter is not a directory, so 85 fails.
+  {
+    SimMachine pc;
+    pc.AddShare(kMedia);
+    TestApp app(pc);
+    app.StartWith({{"H:", kMedia}});
+    app.engine.ConnectDrives(false, "");
+    pc.SetServerReachable("nas", false);
+    app.NewMessages();
+    app.engine.ConnectDrives(false, "");
+    EXPECT_THAT(app.NewMessages(),
+                ElementsAre(app.T(10302) + "H:' (\"The local device name is already in use\")."));
+    EXPECT_EQ(app.Drive("H:").State, dsError);
+  }
+  // A USB stick took the letter: not the share, and nothing is started from it.
+  {
+    SimMachine pc;
+    pc.AddShare(kMedia);
+    TestApp app(pc);
+    app.StartWith({{"H:", kMedia}});
+    pc.SetLocalDrive('H', win::DRIVE_REMOVABLE);  // plugged in after start-up
+    auto program = std::make_unique<TRunProgramItem>();
+    program->Program = R"(H:\autorun.exe)";
+    app.Drive("H:").RunProgramsList.push_back(std::move(program));
+    app.NewMessages();
+    app.engine.ConnectDrives(false, "");
+    EXPECT_THAT(app.NewMessages(),
+                ElementsAre(app.T(10302) + "H:' (\"The local device name is already in use\")."));
+    EXPECT_EQ(app.Drive("H:").State, dsError);
+    EXPECT_EQ(app.Drive("H:").RealLocation, app.T(10035));
+    EXPECT_TRUE(app.engine.CurrentConnectionError);
+    EXPECT_THAT(pc.Starts, IsEmpty());
+    EXPECT_FALSE(app.Drive("H:").ProgramsHaveBeenRunned);
+  }
+  // A network drive whose remote name cannot be queried stays connected without error.
+  {
+    SimMachine pc;
+    pc.AddShare(kMedia);
+    pc.MapFromOutside('H', kMedia);
+    TestApp app(pc);
+    app.StartWith({{"H:", kMedia}});
+    pc.InjectError("GetUniversalName", win::ERROR_NOT_CONNECTED, 'H', -1);
+    app.NewMessages();
+    app.engine.ConnectDrives(false, "");
+    EXPECT_THAT(app.NewMessages(), IsEmpty());
+    EXPECT_EQ(app.Drive("H:").State, dsConnected);
+    EXPECT_EQ(app.Drive("H:").RealLocation, app.T(10035));
+    EXPECT_FALSE(app.engine.CurrentConnectionError);
+  }
+}
+
+TEST(ConnectDrivesOutcomes, PostCheckComparesLocationsIgnoringOnlyCase) {
+  // Typed in another case than the server spells it: still the same place.
+  {
+    SimMachine pc;
+    pc.AddShare(kMedia);
+    TestApp app(pc);
+    app.StartWith({{"H:", R"(\\NAS\MEDIA)"}});
+    app.engine.ConnectDrives(true, "");
+    EXPECT_EQ(app.Drive("H:").State, dsConnected);
+    EXPECT_FALSE(app.engine.CurrentConnectionError);
+    EXPECT_EQ(app.surfaces.DriveRows.at(0).Cells[2], R"(\\nas\media)");
+    EXPECT_EQ(app.Drive("H:").NetworkLocation, R"(\\NAS\MEDIA)");
+  }
+  // Windows drops a trailing backslash from the mapping, so the configured text differs.
+  {
+    SimMachine pc;
+    pc.AddShare(kMedia);
+    TestApp app(pc);
+    app.StartWith({{"H:", kMedia + "\\"}});
+    app.NewMessages();
+    app.engine.ConnectDrives(true, "");
+    EXPECT_THAT(app.NewMessages(), ElementsAre(app.T(10300) + "H:'.", app.T(10022) + "'H:" + app.T(10310)));
+    EXPECT_EQ(app.Drive("H:").State, dsError);
+    EXPECT_EQ(app.surfaces.TrayPicture, kImageError);
+  }
+  // The letter stays pointing elsewhere than configured.
+  {
+    SimMachine pc;
+    pc.AddShare(kMedia);
+    pc.MapFromOutside('H', kMedia);
+    TestApp app(pc);
+    app.StartWith({{"H:", kMedia + "\\"}});
+    // The cancel fails to free the letter, so the old mapping survives the connect.
+    pc.InjectError("CancelConnection2", win::ERROR_OPEN_FILES, 'H');
+    pc.InjectError("AddConnection2", 85, 'H');
+    app.NewMessages();
+    app.engine.ConnectDrives(true, "");
+    EXPECT_THAT(app.NewMessages(), ElementsAre(app.T(10229) + "H:' ...", app.T(10022) + "'H:" + app.T(10310)));
+    EXPECT_EQ(app.surfaces.Messages[0].ImageIndex, mkError);
+    EXPECT_EQ(app.Drive("H:").State, dsError);
+    EXPECT_EQ(app.Drive("H:").RealLocation, kMedia);
+    EXPECT_TRUE(app.engine.CurrentConnectionError);
+  }
+}
+
+TEST(ConnectDrivesOutcomes, CredentialsArePassedOnlyWithAUserName) {
+  SimMachine pc;
+  SimShare& media = pc.AddShare(kMedia);
+  media.RequiredUser = "bob";
+  media.RequiredPassword = "secret";
+  pc.AddShare(kOffice);
+  TestApp app(pc);
+  app.StartWith({{"H:", kMedia, "bob", "secret"}, {"O:", kOffice, "", "ignored"}});
+
+  app.engine.ConnectDrives(true, "");
+
+  const auto adds = CallsOf(pc, "AddConnection2");
+  ASSERT_EQ(adds.size(), 2u);
+  EXPECT_EQ(adds[0].LocalName, "H:");
+  EXPECT_TRUE(adds[0].UserNameGiven);
+  EXPECT_EQ(adds[0].UserName, "bob");
+  EXPECT_TRUE(adds[0].PasswordGiven);
+  EXPECT_EQ(adds[0].Password, "secret");
+  EXPECT_EQ(adds[1].LocalName, "O:");
+  EXPECT_FALSE(adds[1].UserNameGiven);
+  EXPECT_FALSE(adds[1].PasswordGiven);
+  EXPECT_EQ(app.Drive("H:").State, dsConnected);
+  EXPECT_EQ(app.Drive("O:").State, dsConnected);
+
+  // The alternative method passes the password, or null, and the local name.
+  SimMachine pc2;
+  pc2.AddShare(kMedia);
+  TestApp alt(pc2);
+  alt.StartWith({{"H:", kMedia, "bob", ""}, {"I:", kMedia}});
+  alt.configuration.Prefs.UseAlternativeConnectionMethod = true;
+  alt.engine.ConnectDrives(true, "");
+  const auto plain = CallsOf(pc2, "AddConnection");
+  ASSERT_EQ(plain.size(), 2u);
+  EXPECT_EQ(plain[0].LocalName, "H:");
+  EXPECT_EQ(plain[0].RemoteName, kMedia);
+  EXPECT_TRUE(plain[0].PasswordGiven);
+  EXPECT_EQ(plain[0].Password, "");
+  EXPECT_FALSE(plain[1].PasswordGiven);
+  EXPECT_THAT(CallsOf(pc2, "AddConnection2"), IsEmpty());
+  EXPECT_EQ(alt.Drive("I:").State, dsConnected);
+}
+
+TEST(ConnectDrivesSelection, ForceAndDriveChooseWhatIsConnected) {
+  SimMachine pc;
+  pc.AddShare(kMedia);
+  pc.AddShare(kOffice);
+  pc.SetVariable("SHARE", "office");
+  TestApp app(pc);
+  app.StartWith({{"H:", kMedia}, {"O:", R"(\\nas\%SHARE%)"}});
+  app.Drive("H:").State = dsDisconnected;  // the user disconnected it
+
+  app.engine.ConnectDrives(false, "");  // keep-alive
+  EXPECT_EQ(pc.MappingOf('H'), "");
+  EXPECT_EQ(app.Drive("H:").State, dsDisconnected);
+  EXPECT_EQ(pc.MappingOf('O'), kOffice);  // expanded where it is connected
+  EXPECT_EQ(app.Drive("O:").NetworkLocation, R"(\\nas\%SHARE%)");
+  EXPECT_EQ(app.Drive("O:").State, dsConnected);
+
+  const size_t callsBefore = pc.NetCalls.size();
+  app.engine.ConnectDrives(true, "h:");  // lower case selects nothing
+  EXPECT_EQ(pc.NetCalls.size(), callsBefore);
+  EXPECT_EQ(app.Drive("H:").State, dsDisconnected);
+
+  app.surfaces.SelectedDriveRow = 0;  // row of H:
+  ASSERT_EQ(app.engine.SelectedDrive(), &app.Drive("H:"));
+  app.NewMessages();
+  app.engine.ActionDrivesConnectSelectedDriveExecute();
+  EXPECT_THAT(app.NewMessages(), ElementsAre(app.T(10225) + "H:' ...", app.T(10300) + "H:'."));
+  EXPECT_EQ(pc.MappingOf('H'), kMedia);
+  EXPECT_EQ(app.Drive("H:").State, dsConnected);
+  EXPECT_EQ(app.engine.SelectedDrive(), nullptr);  // the survey cleared the selection
+
+  // Nothing selected: nothing happens.
+  app.engine.ActionDrivesConnectSelectedDriveExecute();
+  EXPECT_THAT(app.NewMessages(), IsEmpty());
+}
+
+TEST(ConnectDrivesFreeSpace, PercentRoundsHalfToEvenAndAFullDiskShowsZero) {
+  struct Case {
+    uint64_t freeBytes, totalBytes;
+    int32_t percent;
+    std::string cell;
+  };
+  const uint64_t k = 1ull << 56;  // free * 100 overflows 64 bits for the huge disks below
+  const std::vector<Case> cases = {
+      {25, 1000, 2, "2 %"},       {35, 1000, 4, "4 %"},   {26, 1000, 3, "3 %"},
+      {4, 1000, 0, "0 %"},        {0, 1000, 0, "0 %"},    {1000, 1000, 100, "100 %"},
+      {0, 0, -1, "-"},            {k, 200 * k, 0, "0 %"}, {3 * k, 200 * k, 2, "2 %"},
+      {3 * k + 1, 200 * k, 2, "2 %"}, {199 * k, 200 * k, 100, "100 %"}, {197 * k, 200 * k, 98, "98 %"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.freeBytes) + " of " + std::to_string(c.totalBytes));
+    SimMachine pc;
+    SimShare& share = pc.AddShare(kMedia);
+    share.FreeBytes = c.freeBytes;
+    share.TotalBytes = c.totalBytes;
+    TestApp app(pc);
+    app.StartWith({{"H:", kMedia}});
+    app.engine.ConnectDrives(true, "");
+    EXPECT_EQ(app.Drive("H:").FreeSpace, c.percent);
+    ASSERT_EQ(app.surfaces.DriveRows.size(), 1u);
+    EXPECT_EQ(app.surfaces.DriveRows[0].Cells[4], c.cell);
+  }
+
+  SimMachine pc;
+  pc.AddShare(kMedia);
+  TestApp app(pc);
+  app.StartWith({{"H:", kMedia}});
+  pc.InjectError("GetDiskFreeSpaceEx", win::ERROR_NOT_CONNECTED, 'H');
+  app.engine.ConnectDrives(true, "");
+  EXPECT_EQ(app.Drive("H:").State, dsConnected);
+  EXPECT_EQ(app.Drive("H:").FreeSpace, -1);
+  EXPECT_EQ(app.surfaces.DriveRows[0].Cells[4], "-");
+}
+
+TEST(ConnectDrivesRobustness, AnUnexpectedFailureIsReportedAndTheRunGoesOn) {
+  SimMachine pc;
+  pc.AddShare(kMedia);
+  pc.AddShare(kOffice);
+  TestApp app(pc);
+  app.StartWith({{"H:", kMedia}, {"O:", kOffice}});
+  Platform& real = pc.platform();
+  ThrowingNetwork network(real.network, "H:");
+  Platform faulty{network, real.drives, real.files, real.registry, real.shell, real.environment, real.clock, real.ui};
+  TEngine engine(faulty, app.configuration, app.language, app.surfaces);
+  app.NewMessages();
+
+  engine.ConnectDrives(true, "");
+
+  EXPECT_THAT(app.NewMessages(), ElementsAre(app.T(10302) + "H:'.", app.T(10300) + "O:'."));
+  EXPECT_EQ(app.Drive("H:").State, dsError);
+  EXPECT_EQ(app.Drive("O:").State, dsConnected);
+  EXPECT_TRUE(engine.CurrentConnectionError);
+  EXPECT_EQ(engine.NrOfDrivesInError, 1);
+  EXPECT_FALSE(pc.BusyCursor());
+}
+
+TEST(ConnectDrivesRobustness, NestedRunsWhileEventsAreProcessed) {
+  SimMachine pc;
+  pc.AddShare(kMedia);
+  pc.AddShare(kOffice);
+  TestApp app(pc);
+  app.StartWith({{"H:", kMedia}, {"O:", kOffice}});
+  bool busyDuringRun = false;
+  int nested = 0;
+  pc.OnProcessMessages = [&] {
+    busyDuringRun = busyDuringRun || pc.BusyCursor();
+    // A keep-alive run arrives while the user's run is between drives.
+    if (nested++ == 0) app.engine.ConnectDrives(false, "");
+  };
+  app.NewMessages();
+
+  app.engine.ActionDrivesConnectDrivesExecute();
+  pc.OnProcessMessages = nullptr;
+
+  EXPECT_TRUE(busyDuringRun);
+  EXPECT_FALSE(pc.BusyCursor());
+  EXPECT_EQ(app.Drive("H:").State, dsConnected);
+  EXPECT_EQ(app.Drive("O:").State, dsConnected);
+  EXPECT_EQ(app.engine.NrOfDrivesConnected, 2);
+  EXPECT_EQ(app.surfaces.DriveRows.size(), 2u);
+  // Each drive is connected once and reported once; the second look finds it connected.
+  EXPECT_THAT(app.NewMessages(), ElementsAre(app.T(10226), app.T(10300) + "H:'.", app.T(10300) + "O:'."));
+}

@@ -1,0 +1,404 @@
+// The keep-alive schedule as a user sees it in the message list, driven by the simulated
+// clock (minutes pass in milliseconds), plus one run on a real clock.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/HeartBeatThread.h"
+#include "platform/MainThreadCalls.h"
+#include "platform/sim/SimClock.h"
+#include "support/TestApp.h"
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::StartsWith;
+
+namespace {
+
+const std::string kMedia = R"(\\nas\media)";
+const std::string kOffice = R"(\\nas\office)";
+
+constexpr int64_t kMinute = 60000;
+constexpr int64_t kShort = 10000;
+
+int RunsAt(const SimMachine& pc, const std::string& drive, int64_t atMs) {
+  int count = 0;
+  for (const SimNetCall& call : pc.NetCalls)
+    if (call.Call == "AddConnection2" && call.LocalName == drive && call.AtMs == atMs) ++count;
+  return count;
+}
+
+int ConnectAttempts(const SimMachine& pc, const std::string& drive) {
+  int count = 0;
+  for (const SimNetCall& call : pc.NetCalls)
+    if (call.Call == "AddConnection2" && call.LocalName == drive) ++count;
+  return count;
+}
+
+// A machine whose H: cannot be reached, with the default preferences.
+struct UnreachableDrive {
+  UnreachableDrive() {
+    pc.AddShare(kMedia);
+    pc.SetServerReachable("nas", false);
+    app.StartWith({{"H:", kMedia}});
+    app.engine.UpdateDriveStatus();  // start-up's first survey
+  }
+  SimMachine pc;
+  TestApp app{pc};
+};
+
+}  // namespace
+
+TEST(KeepAliveSchedule, HealthyDrivesRunOncePerLongIntervalWithoutBalloons) {
+  SimMachine pc;
+  pc.AddShare(kMedia);
+  TestApp app(pc);
+  app.StartWith({{"H:", kMedia}});
+  app.engine.ConnectDrives(false, "");
+  app.NewMessages();
+  THeartBeatThread thread(pc.platform(), app.engine);
+
+  pc.Advance(kMinute - 1);
+  EXPECT_THAT(app.NewMessages(), IsEmpty());
+  pc.Advance(1);
+  EXPECT_THAT(app.NewMessages(), ElementsAre(app.T(10226)));
+  EXPECT_EQ(RunsAt(pc, "H:", kMinute), 1);
+  pc.Advance(kMinute);
+  EXPECT_THAT(app.NewMessages(), ElementsAre(app.T(10226)));
+  EXPECT_EQ(RunsAt(pc, "H:", 2 * kMinute), 1);
+
+  EXPECT_FALSE(thread.InShortInterval());
+  EXPECT_EQ(app.Drive("H:").State, dsConnected);
+  EXPECT_EQ(app.surfaces.BalloonHintMessage.ShownCount, 0);
+}
+
+TEST(KeepAliveSchedule, UnreachableDriveGetsTwentyShortAttemptsThenTheLongScheduleAgain) {
+  UnreachableDrive machine;
+  SimMachine& pc = machine.pc;
+  TestApp& app = machine.app;
+  THeartBeatThread thread(pc.platform(), app.engine);
+
+  pc.Advance(kMinute);
+  std::vector<std::string> lines = app.NewMessages();
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0], app.T(10226));
+  EXPECT_THAT(lines[1], StartsWith(app.T(10302) + "H:' "));
+  EXPECT_EQ(lines[2], app.T(10312));
+  EXPECT_TRUE(thread.InShortInterval());
+  EXPECT_EQ(app.surfaces.BalloonHintMessage.ShownCount, 1);
+
+  for (int attempt = 1; attempt <= 20; ++attempt) {
+    SCOPED_TRACE(attempt);
+    pc.Advance(kShort - 1);
+    EXPECT_THAT(app.NewMessages(), IsEmpty());
+    pc.Advance(1);
+    lines = app.NewMessages();
+    ASSERT_EQ(lines.size(), attempt < 20 ? 2u : 3u);
+    EXPECT_EQ(lines[0], app.T(10226));
+    EXPECT_THAT(lines[1], StartsWith(app.T(10302) + "H:' "));
+    if (attempt == 20) {
+      EXPECT_EQ(lines[2], app.T(10314));
+    }
+  }
+  EXPECT_FALSE(thread.InShortInterval());
+  EXPECT_EQ(ConnectAttempts(pc, "H:"), 21);
+
+  // Back on the minute, where the next failure starts the short schedule again.
+  pc.Advance(kMinute - 1);
+  EXPECT_THAT(app.NewMessages(), IsEmpty());
+  pc.Advance(1);
+  lines = app.NewMessages();
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[2], app.T(10312));
+  EXPECT_TRUE(thread.InShortInterval());
+  EXPECT_EQ(thread.ShortAttempt(), 1);
+  EXPECT_EQ(app.surfaces.BalloonHintMessage.ShownCount, 1);  // repeated failures: one balloon
+}
+
+TEST(KeepAliveSchedule, RecoveryDuringShortScheduleReturnsToLongAfterFirstGoodRun) {
+  UnreachableDrive machine;
+  SimMachine& pc = machine.pc;
+  TestApp& app = machine.app;
+  THeartBeatThread thread(pc.platform(), app.engine);
+  pc.Advance(kMinute + 2 * kShort);  // the failing run and two short attempts
+  EXPECT_EQ(thread.ShortAttempt(), 3);
+  app.NewMessages();
+
+  pc.SetServerReachable("nas", true);
+  pc.Advance(kShort);
+
+  EXPECT_THAT(app.NewMessages(),
+              ElementsAre(app.T(10226), app.T(10300) + "H:'.", app.T(10308), app.T(10313)));
+  EXPECT_FALSE(thread.InShortInterval());
+  EXPECT_EQ(app.surfaces.BalloonHintMessage.ShownCount, 2);
+  EXPECT_EQ(app.surfaces.BalloonHintMessage.Kind, 1);
+
+  pc.Advance(kMinute - 1);
+  EXPECT_THAT(app.NewMessages(), IsEmpty());
+  pc.Advance(1);
+  EXPECT_THAT(app.NewMessages(), ElementsAre(app.T(10226)));
+}
+
+TEST(KeepAliveSchedule, SingleShortAttemptWhenTheMaximumIsOne) {
+  UnreachableDrive machine;
+  SimMachine& pc = machine.pc;
+  TestApp& app = machine.app;
+  app.configuration.Prefs.MaxNrOfShortReconnectAttempts = 1;
+  app.engine.SyncThreadValues();
+  THeartBeatThread thread(pc.platform(), app.engine);
+
+  pc.Advance(kMinute);
+  EXPECT_EQ(app.NewMessages().back(), app.T(10312));
+  pc.Advance(kShort);
+  EXPECT_EQ(app.NewMessages().back(), app.T(10314));
+  EXPECT_FALSE(thread.InShortInterval());
+  pc.Advance(kMinute - 1);
+  EXPECT_THAT(app.NewMessages(), IsEmpty());
+}
+
+TEST(KeepAliveSchedule, RunsWithoutDrivesUnderControlAnnounceNothing) {
+  SimMachine pc;
+  TestApp app(pc);
+  app.StartWith({});
+  THeartBeatThread thread(pc.platform(), app.engine);
+  ASSERT_EQ(app.surfaces.StatusText, "");
+
+  pc.Advance(kMinute);
+
+  EXPECT_THAT(app.NewMessages(), IsEmpty());
+  EXPECT_NE(app.surfaces.StatusText, "");  // the run and its survey took place
+  EXPECT_FALSE(thread.InShortInterval());
+}
+
+TEST(KeepAliveSchedule, DriveTheUserDisconnectedStaysDisconnected) {
+  SimMachine pc;
+  pc.AddShare(kMedia);
+  pc.AddShare(kOffice);
+  TestApp app(pc);
+  app.StartWith({{"H:", kMedia}, {"K:", kOffice}});
+  app.engine.ConnectDrives(false, "");
+  app.engine.DisconnectDrives(false, "K:");
+  const int attemptsBefore = ConnectAttempts(pc, "K:");
+  app.NewMessages();
+  THeartBeatThread thread(pc.platform(), app.engine);
+
+  pc.Advance(5 * kMinute);
+
+  EXPECT_THAT(app.NewMessages(),
+              ElementsAre(app.T(10226), app.T(10226), app.T(10226), app.T(10226), app.T(10226)));
+  EXPECT_EQ(ConnectAttempts(pc, "K:"), attemptsBefore);
+  EXPECT_EQ(pc.MappingOf('K'), "");
+  EXPECT_EQ(app.Drive("K:").State, dsDisconnected);
+  EXPECT_FALSE(thread.InShortInterval());
+}
+
+TEST(KeepAliveSchedule, LongIntervalZeroStopsTheTimerUntilAPositiveOneIsSet) {
+  SimMachine pc;
+  pc.AddShare(kMedia);
+  TestApp app(pc);
+  app.StartWith({{"H:", kMedia}});
+  app.configuration.Prefs.LongReconnectInterval = 0;
+  app.engine.SyncThreadValues();
+  app.engine.UpdateDriveStatus();
+  THeartBeatThread thread(pc.platform(), app.engine);
+
+  EXPECT_FALSE(thread.TimerRunning());
+  pc.Advance(60 * kMinute);
+  EXPECT_THAT(app.NewMessages(), IsEmpty());
+  EXPECT_EQ(ConnectAttempts(pc, "H:"), 0);
+
+  app.configuration.Prefs.LongReconnectInterval = 2;
+  app.engine.SyncThreadValues();
+  thread.StartLongInterval();
+  EXPECT_TRUE(thread.TimerRunning());
+  pc.Advance(2 * kMinute - 1);
+  EXPECT_THAT(app.NewMessages(), IsEmpty());
+  pc.Advance(1);
+  EXPECT_THAT(app.NewMessages(), ElementsAre(app.T(10226), app.T(10300) + "H:'."));
+}
+
+TEST(KeepAliveSchedule, RearmingFromTheMainThreadTakesEffectAtOnce) {
+  UnreachableDrive machine;
+  SimMachine& pc = machine.pc;
+  TestApp& app = machine.app;
+  THeartBeatThread thread(pc.platform(), app.engine);
+
+  // Preferences confirmed 50 s into the interval: the minute starts again from there.
+  pc.Advance(50000);
+  thread.StartLongInterval();
+  pc.Advance(kMinute - 1);
+  EXPECT_THAT(app.NewMessages(), IsEmpty());
+  pc.Advance(1);
+  EXPECT_EQ(app.NewMessages().back(), app.T(10312));
+  EXPECT_TRUE(thread.InShortInterval());
+
+  // ... and a running short schedule is abandoned.
+  pc.Advance(3000);
+  thread.StartLongInterval();
+  EXPECT_FALSE(thread.InShortInterval());
+  pc.Advance(kMinute - 1);
+  EXPECT_THAT(app.NewMessages(), IsEmpty());
+  pc.Advance(1);
+  EXPECT_EQ(app.NewMessages().size(), 3u);
+}
+
+TEST(KeepAliveSchedule, SlowRunsStillLeaveAFullIntervalBetweenThem) {
+  SimMachine pc;
+  pc.AddShare(kMedia);
+  TestApp app(pc);
+  app.StartWith({{"H:", kMedia}});
+  app.engine.ConnectDrives(false, "");
+  THeartBeatThread thread(pc.platform(), app.engine);
+  pc.SetNetworkDelay(25000);  // a keep-alive run now takes 75 s, longer than the interval
+
+  pc.Advance(10 * kMinute);
+
+  std::vector<int64_t> starts;
+  for (const SimNetCall& call : pc.NetCalls)
+    if (call.Call == "AddConnection2" && call.AtMs > 0) starts.push_back(call.AtMs);
+  ASSERT_GE(starts.size(), 3u);
+  EXPECT_EQ(starts[0], kMinute + 25000);
+  for (size_t i = 1; i < starts.size(); ++i) EXPECT_EQ(starts[i] - starts[i - 1], 75000 + kMinute);
+  EXPECT_EQ(app.Drive("H:").State, dsConnected);
+}
+
+TEST(KeepAliveSchedule, ShortScheduleAskedForAtStartUpSurvives) {
+  UnreachableDrive machine;
+  SimMachine& pc = machine.pc;
+  TestApp& app = machine.app;
+  app.engine.ConnectDrives(false, "");  // the start-up connect fails
+  app.NewMessages();
+
+  THeartBeatThread thread(pc.platform(), app.engine);
+  thread.StartShortInterval();
+
+  pc.Advance(kShort - 1);
+  EXPECT_THAT(app.NewMessages(), IsEmpty());
+  pc.Advance(1);
+  EXPECT_EQ(app.NewMessages().front(), app.T(10226));
+  EXPECT_TRUE(thread.InShortInterval());
+  EXPECT_EQ(thread.ShortAttempt(), 2);
+}
+
+TEST(KeepAliveShutdown, WaitingServesTheCallTheThreadIsBlockedIn) {
+  SimMachine pc;
+  pc.AddShare(kMedia);
+  TestApp app(pc);
+  app.StartWith({{"H:", kMedia}});
+  app.engine.ConnectDrives(false, "");
+  app.NewMessages();
+  auto thread = std::make_unique<THeartBeatThread>(pc.platform(), app.engine);
+  ASSERT_EQ(pc.AttachedThreads(), 1);
+
+  // Time moves without the main thread serving anything: the thread blocks in its
+  // announcement call.
+  auto& clock = dynamic_cast<SimClock&>(pc.platform().clock);
+  clock.MoveTo(kMinute);
+  MainThreadCalls& calls = pc.platform().ui.MainThread();
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (calls.QueuedCount() == 0 && std::chrono::steady_clock::now() < giveUp) std::this_thread::yield();
+  ASSERT_EQ(calls.QueuedCount(), 1u);
+
+  EXPECT_TRUE(thread->TerminateAndWait());
+
+  EXPECT_THAT(app.NewMessages(), ElementsAre(app.T(10226)));  // served; no new work after that
+  EXPECT_EQ(RunsAt(pc, "H:", kMinute), 0);
+  EXPECT_EQ(pc.AttachedThreads(), 0);
+  EXPECT_FALSE(thread->TimerRunning());
+  thread->StartShortInterval();  // without a timer: only the flag
+  EXPECT_FALSE(thread->TimerRunning());
+  thread.reset();
+}
+
+TEST(KeepAliveShutdown, AskedFromInsideItsOwnRunItDoesNotHang) {
+  SimMachine pc;
+  pc.AddShare(kMedia);
+  TestApp app(pc);
+  app.StartWith({{"H:", kMedia}});
+  THeartBeatThread thread(pc.platform(), app.engine);
+  int asked = 0;
+  bool waited = true;
+  pc.OnProcessMessages = [&] {
+    if (asked++ == 0) waited = thread.TerminateAndWait();
+  };
+
+  pc.Advance(kMinute);  // the scheduled run lets events run: the request comes from inside it
+
+  pc.OnProcessMessages = nullptr;
+  EXPECT_GE(asked, 1);
+  EXPECT_FALSE(waited);
+  EXPECT_TRUE(thread.TerminateAndWait());
+  EXPECT_EQ(pc.AttachedThreads(), 0);
+  EXPECT_EQ(app.Drive("H:").State, dsConnected);  // the run itself finished
+  pc.Advance(5 * kMinute);
+  EXPECT_EQ(ConnectAttempts(pc, "H:"), 1);
+}
+
+namespace {
+
+// The steady clock, optionally running faster, so that schedules of seconds pass in
+// milliseconds while the thread still waits on a real condition variable.
+class SteadyClock : public Clock {
+ public:
+  explicit SteadyClock(int speedUp) : speedUp_(speedUp), start_(std::chrono::steady_clock::now()) {}
+  int64_t NowMs() override {
+    const auto real = std::chrono::steady_clock::now() - start_;
+    return std::chrono::duration_cast<std::chrono::microseconds>(real).count() * speedUp_ / 1000;
+  }
+  void Sleep(uint32_t milliseconds) override {
+    std::this_thread::sleep_for(std::chrono::microseconds(int64_t{milliseconds} * 1000 / speedUp_));
+  }
+  void WaitUntil(std::unique_lock<std::mutex>& lock, std::condition_variable& cv, int64_t deadlineMs) override {
+    const int64_t rest = deadlineMs - NowMs();
+    if (rest > 0) cv.wait_for(lock, std::chrono::microseconds(rest * 1000 / speedUp_));
+  }
+  std::string LocalTimeText() override { return "09:00:00"; }
+
+ private:
+  int64_t speedUp_;
+  std::chrono::steady_clock::time_point start_;
+};
+
+Platform WithClock(Platform& base, Clock& clock) {
+  return Platform{base.network, base.drives, base.files,       base.registry,
+                  base.shell,   base.environment, clock, base.ui};
+}
+
+}  // namespace
+
+TEST(KeepAliveRealTime, ShortScheduleRunsAndShutdownIsPrompt) {
+  UnreachableDrive machine;
+  SimMachine& pc = machine.pc;
+  TestApp& app = machine.app;
+  SteadyClock fast(100);  // 10 s take 100 ms
+  Platform platform = WithClock(pc.platform(), fast);
+  MainThreadCalls& calls = pc.platform().ui.MainThread();
+
+  THeartBeatThread thread(platform, app.engine);
+  thread.StartShortInterval();
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  while (ConnectAttempts(pc, "H:") < 3 && std::chrono::steady_clock::now() < giveUp) calls.WaitAndRun(10);
+
+  EXPECT_GE(ConnectAttempts(pc, "H:"), 3);
+  EXPECT_TRUE(thread.InShortInterval());
+  EXPECT_GE(thread.ShortAttempt(), 3);
+  const auto before = std::chrono::steady_clock::now();
+  EXPECT_TRUE(thread.TerminateAndWait());
+  EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(500));
+
+  // On the unscaled clock a minute-long wait still ends at once when asked to.
+  SteadyClock real(1);
+  Platform realPlatform = WithClock(pc.platform(), real);
+  THeartBeatThread idle(realPlatform, app.engine);
+  EXPECT_TRUE(idle.TimerRunning());
+  EXPECT_GE(idle.DueMs(), real.NowMs() + 59000);
+  const auto stop = std::chrono::steady_clock::now();
+  EXPECT_TRUE(idle.TerminateAndWait());
+  EXPECT_LT(std::chrono::steady_clock::now() - stop, std::chrono::milliseconds(500));
+}

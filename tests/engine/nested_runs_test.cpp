@@ -1,0 +1,103 @@
+// Runs nested inside runs: the engine lets events run between drives, so a keep-alive
+// run or a user's action can start while another run is still walking the drives.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "engine/HeartBeatThread.h"
+#include "support/TestApp.h"
+
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+namespace {
+
+const std::string kMedia = R"(\\nas\media)";
+const std::string kOffice = R"(\\nas\office)";
+const std::string kPhotos = R"(\\nas\photos)";
+
+int CountOf(const std::vector<std::string>& lines, const std::string& line) {
+  return static_cast<int>(std::count(lines.begin(), lines.end(), line));
+}
+
+}  // namespace
+
+TEST(NestedRuns, KeepAliveRunServedInsideConnectAllDrivesBothFinish) {
+  SimMachine pc;
+  pc.AddShare(kMedia);
+  pc.AddShare(kOffice);
+  pc.AddShare(kPhotos);
+  TestApp app(pc);
+  app.StartWith({{"H:", kMedia}, {"K:", kOffice}, {"M:", kPhotos}});
+  app.engine.UpdateDriveStatus();  // start-up's first survey
+  THeartBeatThread thread(pc.platform(), app.engine);
+  // Each network call takes 10 s: the minute of the keep-alive timer ends while the
+  // user's run is between K: and M:.
+  pc.SetNetworkDelay(10000);
+  app.NewMessages();
+
+  app.engine.ActionDrivesConnectDrivesExecute();
+
+  const std::vector<std::string> lines = app.NewMessages();
+  EXPECT_THAT(lines, ElementsAre(app.T(10226), app.T(10300) + "H:'.", app.T(10300) + "K:'.",
+                                 app.T(10226),  // the keep-alive run, inside the user's run
+                                 app.T(10300) + "M:'."));
+  EXPECT_GE(pc.NowMs(), 60000);
+  for (const char* drive : {"H:", "K:", "M:"}) {
+    SCOPED_TRACE(drive);
+    EXPECT_EQ(app.Drive(drive).State, dsConnected);
+    EXPECT_EQ(CountOf(lines, app.T(10300) + drive + "'."), 1);
+  }
+  EXPECT_EQ(pc.MappingOf('M'), kPhotos);
+  EXPECT_FALSE(app.engine.CurrentConnectionError);
+  EXPECT_EQ(app.engine.NrOfDrivesConnected, 3);
+  EXPECT_EQ(app.surfaces.DriveRows.size(), 3u);
+  EXPECT_FALSE(thread.InShortInterval());
+  EXPECT_FALSE(pc.BusyCursor());
+
+  // The schedule goes on from the nested run.
+  pc.SetNetworkDelay(0);
+  const int64_t next = thread.DueMs();
+  pc.Advance(next - pc.NowMs());
+  EXPECT_THAT(app.NewMessages(), ElementsAre(app.T(10226)));
+}
+
+TEST(NestedRuns, DriveRemovedDuringAKeepAliveRunIsNotReconnectedByIt) {
+  SimMachine pc;
+  pc.AddShare(kMedia);
+  pc.AddShare(kOffice);
+  TestApp app(pc);
+  app.StartWith({{"H:", kMedia}, {"K:", kOffice}});
+  app.engine.ConnectDrives(false, "");
+  app.configuration.SaveConfiguration();
+  pc.VanishVolume('K');  // lost; the next scheduled run would map it again
+  THeartBeatThread thread(pc.platform(), app.engine);
+  app.NewMessages();
+
+  // The user removes K: while the scheduled run is still at H:.
+  bool removed = false;
+  pc.OnProcessMessages = [&] {
+    if (removed || app.engine.NrOfDrivesUnderQBYControl == 0) return;
+    removed = true;
+    app.engine.RemoveDrives("K:");
+  };
+  pc.Advance(60000);
+  pc.OnProcessMessages = nullptr;
+
+  ASSERT_TRUE(removed);
+  EXPECT_FALSE(app.Drive("K:").QbyControl);
+  EXPECT_EQ(pc.MappingOf('K'), "");
+  EXPECT_EQ(pc.MappingOf('H'), kMedia);
+  const std::vector<std::string> lines = app.NewMessages();
+  EXPECT_THAT(lines, Contains(app.T(10226)));
+  EXPECT_THAT(lines, Not(Contains(app.T(10300) + "K:'.")));
+  EXPECT_THAT(lines, Not(Contains(HasSubstr("(Error nr"))));
+  EXPECT_THAT(pc.FileBytes(ConfigurationFileName(pc.platform())), Not(HasSubstr("[NetworkDrive_K:]")));
+  ASSERT_EQ(app.surfaces.DriveRows.size(), 1u);
+  EXPECT_EQ(app.surfaces.DriveRows[0].Cells[0], "H:");
+}

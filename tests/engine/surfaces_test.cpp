@@ -1,0 +1,55 @@
+// The message list, tray tip and balloon as the main window shows them.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "support/TestApp.h"
+
+TEST(SurfacesScenario, NewestMessageFirstWithItsTime) {
+  SimMachine pc;
+  TestApp app(pc);
+  app.surfaces.AddMessage(mkInformation, "first");
+  pc.Advance(61000);
+  app.surfaces.AddMessage(mkError, "second");
+
+  const auto& rows = app.surfaces.Messages;
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].Text, "second");
+  EXPECT_EQ(rows[0].ImageIndex, mkError);
+  EXPECT_EQ(rows[1].Text, "first");
+  EXPECT_EQ(rows[1].Time, "09:00:00");
+  EXPECT_EQ(rows[0].Time, "09:01:01");
+}
+
+TEST(SurfacesScenario, BalloonIsWithdrawnTenSecondsAfterTheLatestOne) {
+  SimMachine pc;
+  TestApp app(pc);
+  TBalloonHint& balloon = app.surfaces.BalloonHintMessage;
+  balloon.HideBalloon();  // nothing shown: changes nothing
+  EXPECT_FALSE(balloon.Visible);
+
+  balloon.ShowBalloon("Quillbay", "first", 3);
+  pc.Advance(6000);
+  EXPECT_TRUE(balloon.Visible);
+  balloon.ShowBalloon(std::string(80, 't'), std::string(300, 'x'), 1);
+  EXPECT_EQ(balloon.Title, std::string(63, 't'));
+  EXPECT_EQ(balloon.Text, std::string(255, 'x'));
+  EXPECT_EQ(balloon.Kind, 1);
+  EXPECT_EQ(balloon.ShownCount, 2);
+  pc.Advance(6000);  // 12 s after the first, 6 s after the second
+  EXPECT_TRUE(balloon.Visible);
+  pc.Advance(3999);
+  EXPECT_TRUE(balloon.Visible);
+  pc.Advance(1);
+  EXPECT_FALSE(balloon.Visible);
+  pc.Advance(30000);  // the timer keeps running; nothing comes back
+  EXPECT_FALSE(balloon.Visible);
+}
+
+TEST(SurfacesScenario, TrayTipKeepsTheFirst127Characters) {
+  SimMachine pc;
+  TestApp app(pc);
+  app.surfaces.SetTrayTip(std::string(127, 'a') + "bcd");
+  EXPECT_EQ(app.surfaces.TrayTip, std::string(127, 'a'));
+  app.surfaces.SetTrayTip("short");
+  EXPECT_EQ(app.surfaces.TrayTip, "short");
+}

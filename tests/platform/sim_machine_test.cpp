@@ -1,0 +1,424 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+#include "platform/WinTypes.h"
+#include "platform/sim/SimMachine.h"
+
+using namespace win;
+
+namespace {
+
+NetResource Resource(const char* local, const char* remote) {
+  NetResource resource;
+  resource.LocalName = local;
+  resource.RemoteName = remote;
+  return resource;
+}
+
+// A background thread timed like the keep-alive thread: it wakes at least once a second
+// of simulated time and hands its work to the main thread through a synchronized call.
+class Ticker {
+ public:
+  Ticker(SimMachine& pc, int64_t firstDueMs, int64_t intervalMs, std::function<void()> work)
+      : pc_(pc), due_(firstDueMs), interval_(intervalMs), work_(std::move(work)) {
+    pc_.platform().clock.AttachThread();
+    thread_ = std::thread([this] { Run(); });
+  }
+  ~Ticker() { Stop(); }
+
+  void Reschedule(int64_t dueMs) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    due_ = dueMs;
+    wake_.notify_all();
+  }
+  void Stop() {
+    if (!thread_.joinable()) return;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+      wake_.notify_all();
+    }
+    while (!finished_) pc_.platform().ui.MainThread().WaitAndRun(5);
+    thread_.join();
+  }
+
+ private:
+  void Run() {
+    Clock& clock = pc_.platform().clock;
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!stop_) {
+      int64_t now = clock.NowMs();
+      if (now >= due_) {
+        due_ += interval_;
+        lock.unlock();
+        pc_.platform().ui.MainThread().Call(work_);
+        lock.lock();
+        continue;
+      }
+      clock.WaitUntil(lock, wake_, std::min(due_, now + 1000));
+    }
+    lock.unlock();
+    clock.DetachThread();
+    finished_ = true;
+  }
+
+  SimMachine& pc_;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  int64_t due_;
+  int64_t interval_;
+  bool stop_ = false;
+  std::atomic<bool> finished_{false};
+  std::function<void()> work_;
+  std::thread thread_;
+};
+
+}  // namespace
+
+TEST(SimMachineNetwork, ConnectAndCancelGiveTheCodesWindowsGives) {
+  SimMachine pc;
+  Network& net = pc.platform().network;
+  Drives& drives = pc.platform().drives;
+  pc.AddShare("\\\\nas\\media").FreeBytes = 25;
+  pc.FindShare("\\\\NAS\\Media")->TotalBytes = 100;
+
+  EXPECT_EQ(net.AddConnection2(Resource("H:", "\\\\other\\media"), nullptr, nullptr, 0), ERROR_BAD_NETPATH);
+  EXPECT_EQ(net.AddConnection2(Resource("H:", "\\\\nas\\films"), nullptr, nullptr, 0), ERROR_BAD_NET_NAME);
+  EXPECT_EQ(drives.GetDriveType("H:\\"), DRIVE_NO_ROOT_DIR);
+  EXPECT_EQ(drives.GetFileAttributes("H:"), INVALID_FILE_ATTRIBUTES);
+
+  ASSERT_EQ(net.AddConnection2(Resource("H:", "\\\\NAS\\media"), nullptr, nullptr, 0), NO_ERROR);
+  EXPECT_EQ(pc.MappingOf('H'), "\\\\NAS\\media");
+  EXPECT_EQ(drives.GetDriveType("H:\\"), DRIVE_REMOTE);
+  EXPECT_EQ(drives.GetDriveType("H:"), DRIVE_REMOTE);
+  EXPECT_EQ(drives.GetLogicalDrives(), (1u << 2) | (1u << 7));
+  EXPECT_EQ(drives.GetFileAttributes("H:"), FILE_ATTRIBUTE_DIRECTORY);
+  uint64_t freeBytes = 0, totalBytes = 0;
+  ASSERT_TRUE(drives.GetDiskFreeSpaceEx("H:\\", freeBytes, totalBytes));
+  EXPECT_EQ(freeBytes, 25u);
+  EXPECT_EQ(totalBytes, 100u);
+  std::string universal;
+  EXPECT_EQ(net.GetUniversalName("H:", universal), NO_ERROR);
+  EXPECT_EQ(universal, "\\\\NAS\\media");
+  EXPECT_EQ(net.AddConnection("\\\\nas\\media", nullptr, "H:"), ERROR_ALREADY_ASSIGNED);
+
+  // The server goes away: the mapping stays, the letter no longer answers.
+  pc.SetServerReachable("Nas", false);
+  EXPECT_EQ(drives.GetFileAttributes("H:"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_FALSE(drives.GetDiskFreeSpaceEx("H:\\", freeBytes, totalBytes));
+  EXPECT_EQ(net.GetUniversalName("H:", universal), NO_ERROR);
+  EXPECT_EQ(net.AddConnection2(Resource("K:", "\\\\nas\\media"), nullptr, nullptr, 0), ERROR_BAD_NETPATH);
+  pc.SetServerReachable("nas", true);
+
+  pc.SetOpenFiles('H', true);
+  EXPECT_EQ(net.CancelConnection2("H:", CONNECT_UPDATE_PROFILE, false), ERROR_OPEN_FILES);
+  pc.SetOpenFiles('H', false);
+  pc.SetDeviceInUse('H', true);
+  EXPECT_EQ(net.CancelConnection2("H:", CONNECT_UPDATE_PROFILE, false), ERROR_DEVICE_IN_USE);
+  EXPECT_EQ(pc.MappingOf('H'), "\\\\NAS\\media");
+  EXPECT_EQ(net.CancelConnection2("h:", CONNECT_UPDATE_PROFILE, true), NO_ERROR);
+  EXPECT_EQ(pc.MappingOf('H'), "");
+  EXPECT_EQ(net.CancelConnection2("H:", CONNECT_UPDATE_PROFILE, true), ERROR_NOT_CONNECTED);
+  EXPECT_EQ(net.GetUniversalName("H:", universal), ERROR_NOT_CONNECTED);
+
+  // Every call is on record, with null credentials kept apart from given ones.
+  ASSERT_GE(pc.NetCalls.size(), 3u);
+  EXPECT_EQ(pc.NetCalls[0].Call, "AddConnection2");
+  EXPECT_EQ(pc.NetCalls[0].Result, ERROR_BAD_NETPATH);
+  EXPECT_FALSE(pc.NetCalls[0].UserNameGiven);
+  EXPECT_FALSE(pc.NetCalls[0].PasswordGiven);
+  EXPECT_EQ(pc.NetCalls.back().Call, "GetUniversalName");
+  EXPECT_EQ(pc.NetCalls.back().Result, ERROR_NOT_CONNECTED);
+}
+
+TEST(SimMachineNetwork, LocalDevicesAndOutsideMappingsHoldTheirLetters) {
+  SimMachine pc;
+  Network& net = pc.platform().network;
+  Drives& drives = pc.platform().drives;
+  pc.AddShare("\\\\nas\\media");
+  pc.SetLocalDrive('E', DRIVE_REMOVABLE, 5, 10);
+
+  EXPECT_EQ(net.AddConnection2(Resource("E:", "\\\\nas\\media"), nullptr, nullptr, 0), ERROR_ALREADY_ASSIGNED);
+  EXPECT_EQ(drives.GetFileAttributes("E:"), FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_EQ(drives.GetDriveType("E:\\"), DRIVE_REMOVABLE);
+  std::string universal;
+  EXPECT_EQ(net.GetUniversalName("E:", universal), ERROR_NOT_CONNECTED);
+  EXPECT_EQ(net.CancelConnection2("E:", CONNECT_UPDATE_PROFILE, true), ERROR_NOT_CONNECTED);
+  uint64_t freeBytes = 0, totalBytes = 0;
+  ASSERT_TRUE(drives.GetDiskFreeSpaceEx("E:\\", freeBytes, totalBytes));
+  EXPECT_EQ(totalBytes, 10u);
+
+  pc.MapFromOutside('K', "\\\\nas\\other");  // a share the network does not know
+  EXPECT_EQ(drives.GetDriveType("K:\\"), DRIVE_REMOTE);
+  EXPECT_EQ(drives.GetFileAttributes("K:"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(net.AddConnection2(Resource("K:", "\\\\nas\\media"), nullptr, nullptr, 0), ERROR_ALREADY_ASSIGNED);
+
+  pc.SetStaleRemoteDrive('S');
+  EXPECT_EQ(drives.GetDriveType("S:\\"), DRIVE_REMOTE);
+  EXPECT_EQ(net.GetUniversalName("S:", universal), ERROR_NOT_CONNECTED);
+  EXPECT_EQ(drives.GetFileAttributes("S:"), INVALID_FILE_ATTRIBUTES);
+
+  // A mapping with a trailing backslash is reported without it.
+  ASSERT_EQ(net.AddConnection2(Resource("M:", "\\\\nas\\media\\"), nullptr, nullptr, 0), NO_ERROR);
+  EXPECT_EQ(net.GetUniversalName("M:", universal), NO_ERROR);
+  EXPECT_EQ(universal, "\\\\nas\\media");
+}
+
+TEST(SimMachineNetwork, CredentialsOfSharesAndSessions) {
+  SimMachine pc;
+  Network& net = pc.platform().network;
+  SimShare& secret = pc.AddShare("\\\\nas\\secret");
+  secret.RequiredUser = "bob";
+  secret.RequiredPassword = "Pa55";
+  pc.AddShare("\\\\nas\\public");
+
+  EXPECT_EQ(net.AddConnection2(Resource("S:", "\\\\nas\\secret"), nullptr, nullptr, 0), ERROR_LOGON_FAILURE);
+  EXPECT_EQ(net.AddConnection2(Resource("S:", "\\\\nas\\secret"), "pa55", "bob", 0), ERROR_LOGON_FAILURE);
+  EXPECT_EQ(net.AddConnection2(Resource("S:", "\\\\nas\\secret"), nullptr, "bob", 0), ERROR_LOGON_FAILURE);
+  EXPECT_EQ(net.AddConnection("\\\\nas\\secret", "Pa55", "S:"), ERROR_LOGON_FAILURE);  // as alice
+  ASSERT_EQ(net.AddConnection2(Resource("S:", "\\\\nas\\secret"), "Pa55", "BOB", 0), NO_ERROR);
+  EXPECT_EQ(pc.MappingUserOf('S'), "BOB");
+  EXPECT_TRUE(pc.NetCalls.back().UserNameGiven);
+  EXPECT_EQ(pc.NetCalls.back().Password, "Pa55");
+
+  // A second user for the same server conflicts; the logged-on user's call reuses bob's session.
+  EXPECT_EQ(net.AddConnection2(Resource("P:", "\\\\NAS\\public"), "x", "alice", 0), ERROR_SESSION_CREDENTIAL_CONFLICT);
+  EXPECT_EQ(net.AddConnection2(Resource("P:", "\\\\nas\\public"), nullptr, nullptr, 0), NO_ERROR);
+  EXPECT_EQ(pc.MappingUserOf('P'), "BOB");
+
+  // Once bob's connections are gone, alice may connect by name.
+  ASSERT_EQ(net.CancelConnection2("S:", 0, true), NO_ERROR);
+  ASSERT_EQ(net.CancelConnection2("P:", 0, true), NO_ERROR);
+  EXPECT_EQ(net.AddConnection2(Resource("P:", "\\\\nas\\public"), "x", "alice", 0), NO_ERROR);
+}
+
+TEST(SimMachineNetwork, InjectedErrorsAndDelays) {
+  SimMachine pc;
+  Network& net = pc.platform().network;
+  pc.AddShare("\\\\nas\\media");
+
+  pc.InjectError("AddConnection2", ERROR_HOST_UNREACHABLE, 'H', 2);
+  EXPECT_EQ(net.AddConnection2(Resource("K:", "\\\\nas\\media"), nullptr, nullptr, 0), NO_ERROR);
+  EXPECT_EQ(net.AddConnection2(Resource("H:", "\\\\nas\\media"), nullptr, nullptr, 0), ERROR_HOST_UNREACHABLE);
+  EXPECT_EQ(net.AddConnection2(Resource("H:", "\\\\nas\\media"), nullptr, nullptr, 0), ERROR_HOST_UNREACHABLE);
+  EXPECT_EQ(pc.MappingOf('H'), "");
+  EXPECT_EQ(net.AddConnection2(Resource("H:", "\\\\nas\\media"), nullptr, nullptr, 0), NO_ERROR);
+
+  pc.InjectError("GetDiskFreeSpaceEx", 1, 0, -1);
+  uint64_t freeBytes = 0, totalBytes = 0;
+  EXPECT_FALSE(pc.platform().drives.GetDiskFreeSpaceEx("H:\\", freeBytes, totalBytes));
+  EXPECT_FALSE(pc.platform().drives.GetDiskFreeSpaceEx("C:\\", freeBytes, totalBytes));
+  pc.InjectError("ShellExecute", 5);
+  EXPECT_EQ(pc.platform().shell.ShellExecute("open", "notepad.exe", nullptr, SW_SHOWNORMAL), 5);
+  EXPECT_EQ(pc.platform().shell.ShellExecute("open", "notepad.exe", nullptr, SW_SHOWNORMAL), 42);
+  EXPECT_THROW(pc.InjectError("AddConection2", 5), std::invalid_argument);
+
+  pc.SetNetworkDelay(1500);
+  int64_t before = pc.NowMs();
+  std::string universal;
+  net.GetUniversalName("H:", universal);
+  net.CancelConnection2("H:", 0, true);
+  EXPECT_EQ(pc.NowMs(), before + 3000);
+  EXPECT_EQ(pc.NetCalls.back().AtMs, before + 1500);
+}
+
+TEST(SimMachineDevices, VanishedVolumeReachesTheHandlerAsTheWindowReceivesIt) {
+  SimMachine pc;
+  pc.AddShare("\\\\nas\\media");
+  ASSERT_EQ(pc.platform().network.AddConnection2(Resource("H:", "\\\\nas\\media"), nullptr, nullptr, 0), NO_ERROR);
+  std::vector<DeviceChange> received;
+  std::vector<std::string> mappingSeen;
+  pc.SetDeviceChangeHandler([&](const DeviceChange& change) {
+    received.push_back(change);
+    mappingSeen.push_back(pc.MappingOf('H'));
+  });
+  pc.VanishVolume('H');
+  ASSERT_EQ(received.size(), 1u);
+  EXPECT_EQ(received[0].Event, DBT_DEVICEREMOVECOMPLETE);
+  EXPECT_EQ(received[0].DeviceType, DBT_DEVTYP_VOLUME);
+  EXPECT_EQ(received[0].UnitMask, 1u << 7);
+  EXPECT_EQ(received[0].Flags, DBTF_NET);
+  EXPECT_EQ(mappingSeen[0], "");  // already gone when the notification arrives
+  EXPECT_EQ(pc.platform().drives.GetDriveType("H:\\"), DRIVE_NO_ROOT_DIR);
+}
+
+TEST(SimMachineClock, BackgroundThreadRunsExactlyOnSimulatedTime) {
+  SimMachine pc;
+  std::vector<int64_t> ranAt;
+  std::vector<std::string> times;
+  {
+    Ticker ticker(pc, 2500, 2500, [&] {
+      ranAt.push_back(pc.NowMs());
+      times.push_back(pc.platform().clock.LocalTimeText());
+    });
+    pc.Settle();
+    EXPECT_EQ(pc.AttachedThreads(), 1);
+    pc.Advance(2499);
+    EXPECT_TRUE(ranAt.empty());
+    pc.Advance(6000);
+    EXPECT_EQ(pc.NowMs(), 8499);
+    EXPECT_EQ(ranAt, (std::vector<int64_t>{2500, 5000, 7500}));
+    EXPECT_EQ(times.front(), "09:00:02");
+
+    // A schedule the main thread changes is taken in before time moves on.
+    ticker.Reschedule(9000);
+    pc.Advance(600);
+    EXPECT_EQ(ranAt.back(), 9000);
+  }
+  EXPECT_EQ(pc.AttachedThreads(), 0);
+}
+
+TEST(SimMachineClock, SynchronizedCallsWaitForTheMainThreadAndMayNestEventProcessing) {
+  SimMachine pc;
+  pc.AddShare("\\\\nas\\media");
+  UserInterface& ui = pc.platform().ui;
+  int runs = 0;
+  int64_t ranAt = -1;
+  Ticker ticker(pc, 1000, 60000, [&] {
+    ++runs;
+    ranAt = pc.NowMs();
+    // Like a connect run: network calls that take time, events processed between drives.
+    pc.platform().network.AddConnection2(Resource("H:", "\\\\nas\\media"), nullptr, nullptr, 0);
+    ui.ProcessMessages();
+  });
+  pc.Settle();
+  pc.SetNetworkDelay(2000);
+  // A blocking network call on the main thread lets the thread's time come ...
+  std::string universal;
+  pc.platform().network.GetUniversalName("Z:", universal);
+  EXPECT_EQ(pc.NowMs(), 2000);
+  // ... but its call is served only when the main thread lets events run.
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(runs, 0);
+  ui.ProcessMessages();
+  EXPECT_EQ(runs, 1);
+  EXPECT_EQ(ranAt, 2000);
+  EXPECT_EQ(pc.MappingOf('H'), "\\\\nas\\media");
+  EXPECT_EQ(pc.NowMs(), 4000);
+}
+
+TEST(SimMachineClock, MainThreadTimersFireWhenDue) {
+  SimMachine pc;
+  UserInterface& ui = pc.platform().ui;
+  std::vector<int64_t> fired;
+  int second = 0;
+  uint32_t id = ui.SetTimer(1000, [&] { fired.push_back(pc.NowMs()); });
+  uint32_t once = 0;
+  once = ui.SetTimer(1500, [&] {
+    ++second;
+    ui.KillTimer(once);  // a handler may kill its own timer
+  });
+  EXPECT_NE(id, 0u);
+  pc.Advance(3500);
+  EXPECT_EQ(fired, (std::vector<int64_t>{1000, 2000, 3000}));
+  EXPECT_EQ(second, 1);
+
+  // A long blocking call makes the timer late; it fires once, at the next event processing.
+  pc.SetNetworkDelay(2600);
+  std::string universal;
+  pc.platform().network.GetUniversalName("H:", universal);
+  ui.ProcessMessages();
+  EXPECT_EQ(fired.size(), 4u);
+  EXPECT_EQ(fired.back(), 6100);
+  ui.KillTimer(id);
+  pc.Advance(5000);
+  EXPECT_EQ(fired.size(), 4u);
+}
+
+TEST(SimMachineUserInterface, MessageBoxesAnswerFromTheScript) {
+  SimMachine pc;
+  UserInterface& ui = pc.platform().ui;
+  EXPECT_EQ(ui.MessageBox("Remove?", "Quillbay", MessageBoxKind::Question), IDNO);
+  EXPECT_EQ(ui.MessageBox("Done", "Quillbay", MessageBoxKind::Warning), IDOK);
+  pc.AnswerNext(IDYES);
+  EXPECT_EQ(ui.MessageBox("Remove?", "Quillbay", MessageBoxKind::Question), IDYES);
+  ASSERT_EQ(pc.MessageBoxes.size(), 3u);
+  EXPECT_EQ(pc.MessageBoxes[2].Answer, IDYES);
+  EXPECT_EQ(pc.MessageBoxes[1].Kind, MessageBoxKind::Warning);
+  int nested = 0;
+  pc.OnProcessMessages = [&] { ++nested; };
+  ui.ProcessMessages();
+  EXPECT_EQ(nested, 1);
+  EXPECT_EQ(pc.ProcessMessagesCalls, 1);
+}
+
+TEST(SimMachineEnvironment, ExpansionAndCodePageAsWindowsDoesThem) {
+  SimMachine pc;
+  Environment& env = pc.platform().environment;
+  EXPECT_EQ(env.ExpandEnvironmentStrings("\\\\srv\\%username%\\%COMPUTERNAME%"), "\\\\srv\\alice\\PC");
+  EXPECT_EQ(env.ExpandEnvironmentStrings("%NOPE%\\x"), "%NOPE%\\x");
+  EXPECT_EQ(env.ExpandEnvironmentStrings("%NOPE%USERNAME%"), "%NOPEalice");
+  EXPECT_EQ(env.ExpandEnvironmentStrings("100% %USERNAME%"), "100% alice");
+  EXPECT_EQ(env.ExpandEnvironmentStrings("%%x%"), "%%x%");
+  pc.UnsetVariable("username");
+  std::string value;
+  EXPECT_FALSE(env.GetVariable("USERNAME", value));
+  ASSERT_TRUE(env.GetVariable("appdata", value));
+  EXPECT_EQ(value, "C:\\Users\\alice\\AppData\\Roaming");
+
+  EXPECT_EQ(env.AnsiToWide("\x80\x81\x9f\xe9"), (std::u16string{0x20AC, 0x0081, 0x0178, 0x00E9}));
+  EXPECT_EQ(env.WideToAnsi(std::u16string{0x20AC, 0x0178, 0x00E9, 0x0100, 0x0081, 0xD83D, 0xDE00}),
+            "\x80\x9f\xe9?\x81?");
+  std::string all;
+  for (int byte = 1; byte < 256; ++byte) all.push_back(static_cast<char>(byte));
+  EXPECT_EQ(env.WideToAnsi(env.AnsiToWide(all)), all);
+}
+
+TEST(SimMachineStorage, FilesAndRegistry) {
+  SimMachine pc;
+  Files& files = pc.platform().files;
+  pc.WriteFile("C:\\Users\\alice\\AppData\\Roaming\\Quillbay.ini", "old");
+  std::string bytes;
+  EXPECT_EQ(files.ReadFile("c:/users/ALICE/appdata/roaming/quillbay.ini", bytes), ReadFileResult::Ok);
+  EXPECT_EQ(bytes, "old");
+  EXPECT_EQ(pc.platform().drives.GetFileAttributes("C:\\Users\\alice"), FILE_ATTRIBUTE_DIRECTORY);
+  pc.FailWrites(true);
+  EXPECT_FALSE(files.ReplaceFile("C:\\Users\\alice\\AppData\\Roaming\\Quillbay.ini", "new"));
+  EXPECT_EQ(pc.FileBytes("C:\\Users\\alice\\AppData\\Roaming\\Quillbay.ini"), "old");
+  pc.FailWrites(false);
+  EXPECT_TRUE(files.ReplaceFile("C:\\Users\\alice\\AppData\\Roaming\\Quillbay.ini", "new"));
+  EXPECT_EQ(pc.ReplaceCount, 2);
+  pc.FailReads("C:\\Users\\alice\\AppData\\Roaming\\Quillbay.ini", true);
+  EXPECT_EQ(files.ReadFile("C:\\Users\\alice\\AppData\\Roaming\\Quillbay.ini", bytes), ReadFileResult::Unreadable);
+  EXPECT_EQ(files.ReadFile("C:\\missing.ini", bytes), ReadFileResult::NotFound);
+  EXPECT_TRUE(files.DeleteFile("C:\\missing.ini"));
+
+  Registry& registry = pc.platform().registry;
+  const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  EXPECT_EQ(registry.OpenKeyReadOnly(RegistryRoot::CurrentUser, run), nullptr);
+  auto key = registry.CreateKey(RegistryRoot::CurrentUser, run);
+  ASSERT_NE(key, nullptr);
+  EXPECT_EQ(key->SetString("Quillbay", "C:\\Q.exe"), NO_ERROR);
+  EXPECT_EQ(key->DeleteValue("Other"), ERROR_FILE_NOT_FOUND);
+  std::string value;
+  EXPECT_TRUE(pc.RegistryValue(RegistryRoot::CurrentUser, "software\\microsoft\\windows\\currentversion\\run",
+                               "QUILLBAY", value));
+  EXPECT_EQ(value, "C:\\Q.exe");
+  EXPECT_FALSE(pc.RegistryValue(RegistryRoot::LocalMachine, run, "Quillbay", value));
+  auto readOnly = registry.OpenKeyReadOnly(RegistryRoot::CurrentUser, run);
+  ASSERT_NE(readOnly, nullptr);
+  EXPECT_EQ(readOnly->SetString("x", "y"), ERROR_ACCESS_DENIED);
+  pc.FailRegistry(true);
+  EXPECT_EQ(registry.CreateKey(RegistryRoot::CurrentUser, run), nullptr);
+}
+
+TEST(SimMachineShell, LauncherRecordsAndRefuses) {
+  SimMachine pc;
+  Shell& shell = pc.platform().shell;
+  pc.RefuseStart("C:\\Tools\\Broken.exe", 31);
+  pc.Advance(1234);
+  EXPECT_EQ(shell.ShellExecute("open", "c:\\tools\\broken.exe", "-x", SW_SHOWNORMAL), 31);
+  EXPECT_EQ(shell.ShellExecute("open", "C:\\Tools\\Fine.exe", nullptr, SW_SHOWDEFAULT), 42);
+  ASSERT_EQ(pc.Starts.size(), 2u);
+  EXPECT_EQ(pc.Starts[0].Parameters, "-x");
+  EXPECT_TRUE(pc.Starts[0].ParametersGiven);
+  EXPECT_FALSE(pc.Starts[1].ParametersGiven);
+  EXPECT_EQ(pc.Starts[1].AtMs, 1234);
+  EXPECT_EQ(pc.Starts[1].ShowCommand, SW_SHOWDEFAULT);
+}

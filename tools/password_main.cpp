@@ -1,0 +1,71 @@
+// quillbay-password: turns passwords into the stored form used in Quillbay.ini and
+// Deployment.ini, and back. Bytes pass through unchanged, so a password must be given in
+// the system's ANSI code page, exactly as the program holds it.
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+#include "data/PasswordScrambler.h"
+
+namespace {
+
+const char* const kHelp =
+    "Usage: quillbay-password [--decode] < input > output\n"
+    "\n"
+    "Reads one password per line from standard input and writes its stored form, one\n"
+    "per line, ready for the Password and TrueCryptVolumePassword_n keys of\n"
+    "Quillbay.ini or Deployment.ini. An empty line gives an empty line.\n"
+    "\n"
+    "  --decode   read stored forms and write the passwords instead\n"
+    "  --help     show this text\n"
+    "\n"
+    "Lines may end in LF or CR LF; one CR before the LF is not part of the line, so a\n"
+    "password cannot end with a CR or contain a LF. Output lines end in LF. Bytes are\n"
+    "not converted: give passwords in the system's ANSI code page.\n"
+    "\n"
+    "Prefer piping from a file over typing at the terminal: a typed password is\n"
+    "echoed on the screen and may stay in the terminal's history.\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool decode = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string option = argv[i];
+    if (option == "--decode") {
+      decode = true;
+    } else if (option == "--help" || option == "-h" || option == "/?") {
+      std::cout << kHelp;
+      return 0;
+    } else {
+      std::cerr << "quillbay-password: unknown option '" << option << "'\n"
+                << "Try 'quillbay-password --help'.\n";
+      return 2;
+    }
+  }
+
+#ifdef _WIN32
+  // Text mode would turn bytes 0x1A and CR LF around; every byte must pass unchanged.
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+#endif
+
+  std::string line;
+  while (std::getline(std::cin, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const std::string result = decode ? UnscramblePassword(line) : ScramblePassword(line);
+    std::cout.write(result.data(), static_cast<std::streamsize>(result.size()));
+    std::cout.put('\n');
+  }
+  std::cout.flush();
+  if (!std::cout) {
+    std::cerr << "quillbay-password: could not write the output\n";
+    return 1;
+  }
+  return 0;
+}
