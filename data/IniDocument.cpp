@@ -7,8 +7,8 @@
 
 // The reading rules are those of the system's profile functions, found by experiment:
 // - line breaks are CR, LF or both; blanks are tab, LF, VT, FF, CR, space and Ctrl-Z;
-// - "[" starts a header whose name runs to the last "]" (trimmed); a "[" line without
-//   "]" is ignored; every other non-blank line is a key, with or without "=";
+// - "[" starts a header whose name runs to the last "]" (trimmed); every other non-blank
+//   line, a "[" line without "]" too, is a key, with or without "=";
 // - only the first section of a name is searched, and in it the first key of a name,
 //   even when that key has no "=" (then the default is returned);
 // - a line "=value" has the empty name, unless the key before it had one too;
@@ -43,7 +43,7 @@ bool SameName(const std::u16string& a, const std::u16string& b) {
 }
 
 struct LineParts {
-  enum Kind { Blank, Header, BadHeader, Pair } Kind = Blank;
+  enum Kind { Blank, Header, Pair } Kind = Blank;
   std::u16string Name;   // header name or key name, trimmed
   std::u16string Value;  // trimmed
   bool HasValue = false;
@@ -54,14 +54,10 @@ LineParts SplitLine(std::u16string_view text) {
   LineParts parts;
   const std::u16string line = Trim(text);
   if (line.empty()) return parts;
-  if (line[0] == u'[') {
-    const size_t close = line.rfind(u']');
-    if (close == std::u16string::npos) {
-      parts.Kind = LineParts::BadHeader;
-    } else {
-      parts.Kind = LineParts::Header;
-      parts.Name = Trim(std::u16string_view(line).substr(1, close - 1));
-    }
+  const size_t close = line[0] == u'[' ? line.rfind(u']') : std::u16string::npos;
+  if (close != std::u16string::npos) {
+    parts.Kind = LineParts::Header;
+    parts.Name = Trim(std::u16string_view(line).substr(1, close - 1));
     return parts;
   }
   parts.Kind = LineParts::Pair;

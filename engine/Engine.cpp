@@ -33,18 +33,23 @@ void TEngine::SyncThreadValues() {
 namespace {
 
 // Whole percent of free of total, rounded to nearest with an exact half to the even
-// neighbour. Exact on the full 64-bit range: free * 100 is never formed.
+// neighbour, exact on the full 64-bit range.
 int32_t RoundedPercent(uint64_t freeBytes, uint64_t totalBytes) {
   if (freeBytes >= totalBytes) return 100;  // a quota can report more free than total
-  // quotient and remainder of freeBytes * 100 / totalBytes by repeated modular addition
   uint64_t remainder = 0;
   int32_t quotient = 0;
-  for (int i = 0; i < 100; ++i) {
-    if (remainder >= totalBytes - freeBytes) {
-      remainder -= totalBytes - freeBytes;
-      ++quotient;
-    } else {
-      remainder += freeBytes;
+  if (freeBytes <= UINT64_MAX / 100) {  // every disk there is
+    quotient = static_cast<int32_t>(freeBytes * 100 / totalBytes);
+    remainder = freeBytes * 100 % totalBytes;
+  } else {
+    // free * 100 would overflow: add free up 100 times modulo total, counting the wraps.
+    for (int i = 0; i < 100; ++i) {
+      if (remainder >= totalBytes - freeBytes) {
+        remainder -= totalBytes - freeBytes;
+        ++quotient;
+      } else {
+        remainder += freeBytes;
+      }
     }
   }
   const uint64_t rest = totalBytes - remainder;  // remainder < totalBytes

@@ -33,7 +33,7 @@ void TBalloonHint::HideBalloon() { Visible = false; }
 TSurfaces::TSurfaces(Platform& platform) : BalloonHintMessage(platform), platform_(platform) {}
 
 void TSurfaces::AddMessage(int imageIndex, const std::string& text) {
-  Messages.insert(Messages.begin(), TMessageRow{imageIndex, text, platform_.clock.LocalTimeText()});
+  Messages.push_front(TMessageRow{imageIndex, text, platform_.clock.LocalTimeText()});
 }
 
 void TSurfaces::SetTrayTip(const std::string& tip) { TrayTip.assign(tip, 0, kTrayTipMax); }

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -55,13 +56,14 @@ class TSurfaces {
  public:
   explicit TSurfaces(Platform& platform);
 
-  // Newest first.
+  // Newest first; the list grows for the life of the process, so rows go in at the front
+  // without moving the others.
   void AddMessage(int imageIndex, const std::string& text);
   void SetTrayPicture(int imageIndex) { TrayPicture = imageIndex; }
   void SetTrayTip(const std::string& tip);  // keeps the first 127 characters
   void SetStatusText(const std::string& text) { StatusText = text; }
 
-  std::vector<TMessageRow> Messages;
+  std::deque<TMessageRow> Messages;
   std::vector<TDriveRow> DriveRows;
   int SelectedDriveRow = -1;
   std::string StatusText;

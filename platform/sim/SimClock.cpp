@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <stdexcept>
+#include <string>
 #include <thread>
 
 #include "platform/MainThreadCalls.h"
@@ -138,9 +139,11 @@ void SimClock::Settle(MainThreadCalls& calls) {
       for (const Waiter& waiter : waiters_)
         if (!waiter.woken && waiter.deadline > now_) ++idle;
       if (queued == 0 && idle >= static_cast<size_t>(attached_)) return;
+      if (std::chrono::steady_clock::now() > giveUp)
+        throw std::runtime_error("SimMachine: background threads did not become idle within 10 s (" +
+                                 std::to_string(attached_) + " attached, " + std::to_string(idle - blocked) +
+                                 " waiting, " + std::to_string(blocked) + " in synchronized calls)");
     }
-    if (std::chrono::steady_clock::now() > giveUp)
-      throw std::runtime_error("SimMachine: background threads did not become idle within 10 s");
     if (round < 50)
       std::this_thread::yield();
     else

@@ -14,9 +14,15 @@
 #include "platform/MainThreadCalls.h"
 #include "platform/Platform.h"
 
+// A share on the simulated network. Credentials: a null or empty user name is the
+// logged-on user ("alice"), or the user of this machine's existing connection to the
+// server. A share with RequiredUser accepts only that user with RequiredPassword (or
+// with a null password when that user is the logged-on one); anything else gives 1326,
+// the logged-on user on a share that requires someone else included. An explicit user
+// name other than that of an existing connection to the same server gives 1219.
 struct SimShare {
   std::string Path;             // "\\server\share" as added
-  std::string RequiredUser;     // empty: the logged-on user is accepted
+  std::string RequiredUser;     // empty: every user is accepted
   std::string RequiredPassword;
   uint64_t FreeBytes = 40ull << 30;
   uint64_t TotalBytes = 100ull << 30;
@@ -86,18 +92,26 @@ class SimMachine {
   std::string MappingOf(char letter) const;
   // The user the letter's connection was made with ("" when not mapped).
   std::string MappingUserOf(char letter) const;
+  // Both end with the connection (a successful cancel, a vanished volume).
   void SetOpenFiles(char letter, bool open);   // a cancel without force gives 2401
   void SetDeviceInUse(char letter, bool inUse); // a cancel without force gives 2404
   // The next `times` calls of `call` (one of SimNetCall::Call, "GetDiskFreeSpaceEx",
-  // "GetFileAttributes", "ShellExecute") on `letter` (0: any) give `code` (for
-  // GetDiskFreeSpaceEx any non-zero code means failure). times -1: always.
+  // "GetFileAttributes", "GetDriveType", "ShellExecute") on `letter` (0: any) give `code`
+  // without doing anything (still recorded); for GetDiskFreeSpaceEx any non-zero code
+  // means failure, for GetFileAttributes any code gives INVALID_FILE_ATTRIBUTES.
+  // times -1: always. An unknown call name throws std::invalid_argument.
   void InjectError(const std::string& call, uint32_t code, char letter = 0, int times = 1);
-  // Every network call takes this long in simulated time.
+  // Every WNet call takes this long in simulated time, as a blocking call would: the
+  // clock moves on and wakes the background threads, whose synchronized calls wait
+  // until the main thread next lets events run.
   void SetNetworkDelay(uint32_t milliseconds);
   // The mapping disappears and the removal notification reaches the handler the way the
   // main window receives it.
   void VanishVolume(char letter);
   void SetDeviceChangeHandler(std::function<void(const DeviceChange&)> handler);
+  // Every WNet call with its result, in order. A connect maps the letter to the remote
+  // name as given, less trailing backslashes (Windows reports "\\nas\media\" as
+  // "\\nas\media").
   std::vector<SimNetCall> NetCalls;
 
   // --- Processes ---

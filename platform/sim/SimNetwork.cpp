@@ -12,18 +12,13 @@ int LetterOf(const std::string& localName) {
 }
 }  // namespace
 
-uint32_t SimNetwork::Finish(SimNetCall call, int letterIndex) {
+uint32_t SimNetwork::Finish(SimNetCall call, int letterIndex,
+                            const std::function<uint32_t(SimNetCall&)>& work) {
   call.AtMs = clock_.NowMs();
   // A blocking call: the caller's thread is held for the delay.
   if (state_.DelayMs > 0) clock_.Sleep(state_.DelayMs);
   uint32_t code = 0;
-  if (faults_.Take(call.Call, letterIndex, code)) {
-    call.Result = code;
-  } else if (call.Call == "CancelConnection2") {
-    call.Result = Cancel(call);
-  } else {
-    call.Result = Connect(call);
-  }
+  call.Result = faults_.Take(call.Call, letterIndex, code) ? code : work(call);
   calls_.push_back(call);
   return call.Result;
 }
@@ -41,7 +36,7 @@ uint32_t SimNetwork::AddConnection2(const NetResource& resource, const char* pas
   call.Flags = flags;
   call.ResourceType = resource.Type;
   call.ProviderGiven = resource.Provider != nullptr;
-  return Finish(call, LetterOf(call.LocalName));
+  return Finish(call, LetterOf(call.LocalName), [this](SimNetCall& made) { return Connect(made); });
 }
 
 uint32_t SimNetwork::AddConnection(const char* remoteName, const char* password, const char* localName) {
@@ -51,7 +46,7 @@ uint32_t SimNetwork::AddConnection(const char* remoteName, const char* password,
   call.RemoteName = Text(remoteName);
   call.PasswordGiven = password != nullptr;
   call.Password = Text(password);
-  return Finish(call, LetterOf(call.LocalName));
+  return Finish(call, LetterOf(call.LocalName), [this](SimNetCall& made) { return Connect(made); });
 }
 
 uint32_t SimNetwork::CancelConnection2(const char* name, uint32_t flags, bool force) {
@@ -60,29 +55,21 @@ uint32_t SimNetwork::CancelConnection2(const char* name, uint32_t flags, bool fo
   call.LocalName = Text(name);
   call.Flags = flags;
   call.Force = force;
-  return Finish(call, LetterOf(call.LocalName));
+  return Finish(call, LetterOf(call.LocalName), [this](SimNetCall& made) { return Cancel(made); });
 }
 
 uint32_t SimNetwork::GetUniversalName(const char* localPath, std::string& universalName) {
   SimNetCall call;
   call.Call = "GetUniversalName";
   call.LocalName = Text(localPath);
-  call.AtMs = clock_.NowMs();
-  if (state_.DelayMs > 0) clock_.Sleep(state_.DelayMs);
   int index = SimDriveIndex(localPath);
-  uint32_t code = 0;
-  if (faults_.Take(call.Call, index, code)) {
-    call.Result = code;
-  } else if (index >= 0 && state_.Letters[index].Mapped) {
+  return Finish(call, index, [&](SimNetCall& made) {
+    if (index < 0 || !state_.Letters[index].Mapped) return win::ERROR_NOT_CONNECTED;
     // A mapping whose server is away still has its remote name.
-    universalName = state_.Letters[index].Remote + call.LocalName.substr(2);
-    call.RemoteName = universalName;
-    call.Result = win::NO_ERROR;
-  } else {
-    call.Result = win::ERROR_NOT_CONNECTED;
-  }
-  calls_.push_back(call);
-  return call.Result;
+    universalName = state_.Letters[index].Remote + made.LocalName.substr(2);
+    made.RemoteName = universalName;
+    return win::NO_ERROR;
+  });
 }
 
 uint32_t SimNetwork::Connect(const SimNetCall& call) {

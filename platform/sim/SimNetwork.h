@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <vector>
 
 #include "platform/Network.h"
@@ -30,7 +31,9 @@ class SimNetwork : public Network {
  private:
   uint32_t Connect(const SimNetCall& call);
   uint32_t CheckCredentials(const SimShare& share, const SimNetCall& call, const std::string& user) const;
-  uint32_t Finish(SimNetCall call, int letterIndex);
+  // Records the call, holds the caller for the delay, then gives an injected error or
+  // does the work.
+  uint32_t Finish(SimNetCall call, int letterIndex, const std::function<uint32_t(SimNetCall&)>& work);
   uint32_t Cancel(const SimNetCall& call);
 
   SimNetState& state_;

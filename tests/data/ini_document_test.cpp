@@ -8,6 +8,11 @@ using namespace std::string_literals;
 
 namespace {
 
+std::string ValueKey(size_t index) {
+  std::string key(1, 'v');
+  return key += std::to_string(index);
+}
+
 TIniDocument Parsed(const std::string& bytes) {
   TIniDocument document;
   document.Parse(bytes);
@@ -120,7 +125,7 @@ TEST(IniDocumentScenario, ValuesThatNeedQuotingReadBackExactly) {
                                            "\"half", "a=b", "", " ", "\x1a", "x\"", "\"\"", "'\"mixed\"'",
                                            "; not a comment", "[not a section]"};
   TIniDocument ini;
-  for (size_t i = 0; i < values.size(); ++i) ini.Set("Values", "v" + std::to_string(i), values[i]);
+  for (size_t i = 0; i < values.size(); ++i) ini.Set("Values", ValueKey(i), values[i]);
   ini.Set("Values", "breaks", "one\r\ntwo\nthree");
   ini.Set("Values", "nul", "before\0after"s);
   const std::string saved = ini.Serialize();
@@ -129,7 +134,7 @@ TEST(IniDocumentScenario, ValuesThatNeedQuotingReadBackExactly) {
 
   const TIniDocument reread = Parsed(saved);
   for (size_t i = 0; i < values.size(); ++i)
-    EXPECT_EQ(reread.Get("Values", "v" + std::to_string(i), "<none>"), values[i]) << values[i];
+    EXPECT_EQ(reread.Get("Values", ValueKey(i), "<none>"), values[i]) << values[i];
   // a line break would split the value into a second line: it becomes a blank
   EXPECT_EQ(reread.Get("Values", "breaks", ""), "one  two three");
   EXPECT_EQ(reread.Get("Values", "nul", ""), "before");

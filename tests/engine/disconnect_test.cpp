@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -333,4 +334,54 @@ TEST(DisconnectForeignDrivesScenario, FailuresAreSilent) {
   EXPECT_THAT(app.NewMessages(), ElementsAre(app.T(10229) + "X:' ..."));
   EXPECT_EQ(pc.MappingOf('X'), kOffice);
   EXPECT_TRUE(pc.MessageBoxes.empty());
+}
+
+namespace {
+
+// The machine's network, except that cancelling one letter fails unexpectedly.
+class ThrowingCancelNetwork : public Network {
+ public:
+  ThrowingCancelNetwork(Network& real, std::string failing) : real_(real), failing_(std::move(failing)) {}
+  uint32_t AddConnection2(const NetResource& r, const char* p, const char* u, uint32_t f) override {
+    return real_.AddConnection2(r, p, u, f);
+  }
+  uint32_t AddConnection(const char* remote, const char* p, const char* local) override {
+    return real_.AddConnection(remote, p, local);
+  }
+  uint32_t CancelConnection2(const char* name, uint32_t flags, bool force) override {
+    if (failing_ == name) throw std::runtime_error("provider crashed");
+    return real_.CancelConnection2(name, flags, force);
+  }
+  uint32_t GetUniversalName(const char* local, std::string& remote) override {
+    return real_.GetUniversalName(local, remote);
+  }
+
+ private:
+  Network& real_;
+  std::string failing_;
+};
+
+}  // namespace
+
+TEST(RemoveNetworkDriveScenario, UnexpectedCancelFailureKeepsTheDriveConfigured) {
+  SimMachine pc;
+  pc.AddShare(kMedia);
+  pc.AddShare(kOffice);
+  TestApp app(pc);
+  app.StartWith({{"H:", kMedia}, {"K:", kOffice}});
+  app.engine.ConnectDrives(true, "");
+  ThrowingCancelNetwork network(pc.platform().network, "H:");
+  Platform& sim = pc.platform();
+  Platform platform{network, sim.drives, sim.files, sim.registry, sim.shell, sim.environment, sim.clock, sim.ui};
+  TEngine engine(platform, app.configuration, app.language, app.surfaces);
+  app.NewMessages();
+
+  engine.RemoveDrives("");
+
+  EXPECT_THAT(app.NewMessages(), ElementsAre(app.T(10303) + "H:'.", app.T(10301) + "K:'."));
+  EXPECT_EQ(ImageOf(app, app.T(10303) + "H:'."), mkError);
+  EXPECT_TRUE(app.Drive("H:").QbyControl);  // its letter may still be mapped: not released
+  EXPECT_EQ(pc.MappingOf('H'), kMedia);
+  EXPECT_FALSE(app.Drive("K:").QbyControl);
+  EXPECT_FALSE(pc.BusyCursor());
 }

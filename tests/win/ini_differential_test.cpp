@@ -143,9 +143,10 @@ std::vector<IniCase> Corpus() {
                     {"NotASection", "C"}});
 
   corpus.push_back({"Headers",
-                    "[A]\r\n[B\r\nk=1\r\n[C] junk\r\nj=2\r\n[D]x]y\r\nq=3\r\n[]\r\nz=5\r\n[B=5\r\n"
+                    "[A]\r\n[X=5\r\n[B\r\nk=1\r\n[C] junk\r\nj=2\r\n[D]x]y\r\nq=3\r\n[]\r\nz=5\r\n[B=5\r\n"
                     "[E]]\r\ne=1\r\n  [F]\r\nf=1\r\n[G]=x\r\ng=1\r\n[\r\n]\r\nafter=1\r\n[H]\r\n",
                     {{"A", "[B"},
+                     {"A", "[X"},
                      {"A", "k"},
                      {"A", "z"},
                      {"", "z"},
@@ -375,8 +376,9 @@ TEST_F(IniDifferential, ReadsTrickyFilesAsTheSystemDoes) {
     for (const std::string& section : test.Sections) {
       bool listed = false;
       for (const std::string& name : systemSections) listed = listed || AsciiSameText(name, section);
-      if (section.find_first_of(" \t") == std::string::npos)
+      if (section.find_first_of(" \t") == std::string::npos) {
         EXPECT_EQ(document.HasSection(section), listed) << section;
+      }
     }
     EXPECT_FALSE(document.HasSection("NoSuchSection"));
     EXPECT_GT(compared, 0);
