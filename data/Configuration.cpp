@@ -15,7 +15,12 @@ constexpr int kIndexesRead = 6;
 
 std::string DriveSection(const TNetworkDriveItem& drive) { return "NetworkDrive_" + drive.Drive; }
 
-std::string Indexed(const char* key, size_t index) { return key + ("_" + std::to_string(index)); }
+std::string Indexed(const char* key, size_t index) {
+  std::string name(key);
+  name += '_';
+  name += std::to_string(index);
+  return name;
+}
 
 // A hand-edited file may hold any number; keep only those that cannot do harm. A mount
 // delay blocks the window for that many seconds, and the keep-alive interval is turned
@@ -177,8 +182,10 @@ void TQbyConfiguration::SaveConfiguration() {
   f.WriteInteger(kPreferences, "MaxNrOfShortReconnectAttempts", p.MaxNrOfShortReconnectAttempts);
 
   // Quoted: Windows would split an unquoted path at its first blank ("C:\Program Files").
-  SetAutoStart(platform, kAutoStartValueName, "\"" + platform.environment.ExecutablePath() + "\"",
-               p.StartAutomaticallyByWindows, RegistryRoot::CurrentUser);
+  std::string command = platform.environment.ExecutablePath();
+  command.insert(command.begin(), '"');
+  command.push_back('"');
+  SetAutoStart(platform, kAutoStartValueName, command, p.StartAutomaticallyByWindows, RegistryRoot::CurrentUser);
 
   for (const auto& item : NetworkDrives) {
     const TNetworkDriveItem& drive = *item;

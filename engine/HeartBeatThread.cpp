@@ -21,6 +21,8 @@ struct ServingCall {
 THeartBeatThread::THeartBeatThread(Platform& platform, TEngine& engine)
     : platform_(platform), engine_(engine) {
   thread_ = std::thread([this] { Execute(); });
+  // Once the timer exists, a short schedule asked for right after start-up (the start-up
+  // connect failed) re-arms it instead of being overridden by the thread's first step.
   std::unique_lock<std::mutex> lock(mutex_);
   wake_.wait(lock, [this] { return started_; });
 }
@@ -93,14 +95,7 @@ void THeartBeatThread::Execute() {
     std::lock_guard<std::mutex> lock(mutex_);
     timerExists_ = true;
   }
-  // A short schedule asked for before the timer existed (a failed start-up connect)
-  // is kept: its first retry is due in 10 seconds, not after the long interval.
-  if (inShortInterval_) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    ArmLocked(ShortReconnectInterval);
-  } else {
-    StartLongInterval();
-  }
+  StartLongInterval();
 
   std::unique_lock<std::mutex> lock(mutex_);
   started_ = true;

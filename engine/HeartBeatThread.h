@@ -23,9 +23,8 @@ class THeartBeatThread {
   THeartBeatThread(const THeartBeatThread&) = delete;
   THeartBeatThread& operator=(const THeartBeatThread&) = delete;
 
-  // Callable from either thread; take effect on the thread's timer at once. Without a
-  // timer (before the thread made it, after it freed it) they only set the schedule the
-  // thread starts with.
+  // Callable from either thread; take effect on the thread's timer at once. After the
+  // thread has freed its timer they only set the flag.
   void StartLongInterval();
   void StartShortInterval();
   // Ends the loop and waits for it, serving its synchronized calls meanwhile. Called from

@@ -39,7 +39,8 @@ std::string TrueCryptMountParameters(const TTrueCryptVolumeItem& volume) {
 }
 
 namespace {
-bool Started(intptr_t shellResult) { return shellResult > 31; }
+// The shell's errors run up to 32 (SE_ERR_DLLNOTFOUND); only a larger value is a start.
+bool Started(intptr_t shellResult) { return shellResult > 32; }
 }  // namespace
 
 void TEngine::RunPrograms(TNetworkDriveItem& drive, bool Now) {

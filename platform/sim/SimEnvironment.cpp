@@ -1,6 +1,6 @@
 #include "platform/sim/SimEnvironment.h"
 
-#include "platform/sim/SimCodePage.h"
+#include "data/TextEncoding.h"
 #include "platform/sim/SimText.h"
 
 SimEnvironment::SimEnvironment() {
@@ -80,6 +80,6 @@ void SimEnvironment::SetVersion(uint32_t major, uint32_t minor) {
   minor_ = minor;
 }
 
-std::u16string SimEnvironment::AnsiToWide(const std::string& text) { return Cp1252ToWide(text); }
+std::u16string SimEnvironment::AnsiToWide(const std::string& text) { return Cp1252ToUtf16(text); }
 
-std::string SimEnvironment::WideToAnsi(const std::u16string& text) { return WideToCp1252(text); }
+std::string SimEnvironment::WideToAnsi(const std::u16string& text) { return Utf16ToCp1252(text); }

@@ -115,7 +115,7 @@ TEST(TrueCryptCommandLine, QuotesAndTrailingBackslashesCannotBreakOut) {
   EXPECT_EQ(TrueCryptMountParameters(Volume("T:", R"(H:\vol\)", R"(x" /d /q ")", "")),
             R"(/v "H:\vol\\" /l T: /p "x\" /d /q \"" /q background /f /s)");
 
-  for (const std::string text : {std::string(R"(x" /d /q ")"), std::string(R"(C:\dir\)"), std::string(R"(\\\"\)"),
+  for (const std::string& text : {std::string(R"(x" /d /q ")"), std::string(R"(C:\dir\)"), std::string(R"(\\\"\)"),
                                  std::string("\"\""), std::string(R"(a\\b" c\)"), std::string(" lead and trail "),
                                  std::string("tab\there"), std::string("\\")}) {
     SCOPED_TRACE(text);
@@ -277,4 +277,14 @@ TEST(TrueCryptToolsScenario, StartAndDismountAll) {
   EXPECT_EQ(d.pc.MessageBoxes[0].Text, d.app.T(10320));
   EXPECT_EQ(d.pc.MessageBoxes[0].Caption, "Quillbay");
   EXPECT_EQ(d.pc.MessageBoxes[0].Kind, MessageBoxKind::Information);
+}
+
+TEST(ProgramsAndVolumesScenario, TheShellsLastErrorCodeIsNotTakenForAStart) {
+  ConnectedDrive d;
+  d.pc.RefuseStart(R"(H:\needs-a-dll.exe)", 32);  // SE_ERR_DLLNOTFOUND
+  AddProgram(d.H(), R"(H:\needs-a-dll.exe)", "");
+  d.app.engine.ConnectDrives(false, "");
+  ASSERT_FALSE(d.app.surfaces.Messages.empty());
+  EXPECT_EQ(d.app.MessageTexts()[0], d.app.T(10317) + R"(H:\needs-a-dll.exe'.)");
+  EXPECT_EQ(d.app.surfaces.Messages[0].ImageIndex, mkWarning);
 }

@@ -364,7 +364,7 @@ TEST(SimMachineEnvironment, ExpansionAndCodePageAsWindowsDoesThem) {
 
   EXPECT_EQ(env.AnsiToWide("\x80\x81\x9f\xe9"), (std::u16string{0x20AC, 0x0081, 0x0178, 0x00E9}));
   EXPECT_EQ(env.WideToAnsi(std::u16string{0x20AC, 0x0178, 0x00E9, 0x0100, 0x0081, 0xD83D, 0xDE00}),
-            "\x80\x9f\xe9?\x81?");
+            "\x80\x9f\xe9?\x81??");  // a surrogate pair gives two, as the real conversion does
   std::string all;
   for (int byte = 1; byte < 256; ++byte) all.push_back(static_cast<char>(byte));
   EXPECT_EQ(env.WideToAnsi(env.AnsiToWide(all)), all);
