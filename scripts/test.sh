@@ -32,7 +32,7 @@ run_host_preset() {  # $1: preset
   mkdir -p build
   TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
   ASAN_OPTIONS="detect_leaks=1" UBSAN_OPTIONS="print_stacktrace=1" \
-    ctest --preset "$preset" -j2 2>&1 | tee "$log" | grep -E -v '^ +[0-9]+/[0-9]+ Test +#[0-9]+: .* Passed' 
+    ctest --preset "$preset" -j2 2>&1 | tee "$log" | grep -E -v '^ *([0-9]+/[0-9]+ Test +#[0-9]+: .* Passed|Start +[0-9]+: )'
   count_ctest "$log"
 }
 

@@ -77,6 +77,7 @@ int main(int argc, char** argv) {
     }
     PrintNewMessages(surfaces, printed);
     pc.Advance(35000);
+    PrintNewMessages(surfaces, printed);
     pc.SetServerReachable("office", true);
     std::printf("--- the office server is back ---\n");
     pc.Advance(90000);
