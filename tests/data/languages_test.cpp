@@ -33,18 +33,15 @@ TEST(LanguageLookup, WithoutLanguageFileOnlyExitHasAText) {
   EXPECT_EQ(language.Translate(10001), ErrorText(10001));
   EXPECT_EQ(language.Translate(10812), ErrorText(10812));
   EXPECT_EQ(language.Translate(-7), ErrorText(-7));
-}
 
-TEST(LanguageLookup, UnknownSectionBehavesLikeNoFile) {
-  SimMachine pc;
+  // An unknown section behaves like no file.
   pc.WriteFile(kLanguagesPath, "[English]\r\n10001=&Cancel\r\n10102=Quit\r\n");
-  TLanguage language;
-  language.Open(pc.platform(), "Klingon");
-
-  ASSERT_NE(language.LanguageFile, nullptr);
-  EXPECT_TRUE(language.ResourceList.empty());
-  EXPECT_EQ(language.Translate(10102), "Exit");
-  EXPECT_EQ(language.Translate(10001), ErrorText(10001));
+  TLanguage klingon;
+  klingon.Open(pc.platform(), "Klingon");
+  ASSERT_NE(klingon.LanguageFile, nullptr);
+  EXPECT_TRUE(klingon.ResourceList.empty());
+  EXPECT_EQ(klingon.Translate(10102), "Exit");
+  EXPECT_EQ(klingon.Translate(10001), ErrorText(10001));
 }
 
 TEST(LanguageLookup, SectionLinesKeepFileOrderAndValuesAsWritten) {
@@ -74,12 +71,9 @@ TEST(LanguageLookup, SectionLinesKeepFileOrderAndValuesAsWritten) {
   EXPECT_EQ(language.Translate(10005), "trimmed");
   EXPECT_EQ(language.Translate(10102), "Exit");
   EXPECT_EQ(language.Translate(10006), ErrorText(10006)) << "\"010006\" is not the text of 10006";
-}
 
-TEST(LanguageLookup, LongValuesAreCutAtTheReadLimit) {
-  SimMachine pc;
+  // Long values are cut at the read limit.
   pc.WriteFile(kLanguagesPath, "[English]\r\n10405=" + std::string(3000, 'x') + "\r\n");
-  TLanguage language;
   language.Open(pc.platform(), "English");
   EXPECT_EQ(language.Translate(10405), std::string(2047, 'x'));
 }
@@ -116,14 +110,8 @@ TEST(LanguageLookup, ReloadingReplacesTheTexts) {
   EXPECT_EQ(language.ResourceList, std::vector<std::string>{"10001=&Abbrechen"});
   EXPECT_EQ(language.Translate(10001), "&Abbrechen");
   EXPECT_EQ(language.Translate(10002), ErrorText(10002));
-}
 
-TEST(LanguageLookup, ListChangedByHandIsStillAnswered) {
-  SimMachine pc;
-  pc.WriteFile(kLanguagesPath, "[English]\r\n10001=&Cancel\r\n");
-  TLanguage language;
-  language.Open(pc.platform(), "English");
-
+  // A list changed by hand is still answered.
   language.ResourceList = {"10002=&Apply", "10001=Stop", "10001=Later"};
   EXPECT_EQ(language.Translate(10001), "Stop") << "the first line wins";
   EXPECT_EQ(language.Translate(10002), "&Apply");

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <stdexcept>
 
 #include "support/TestApp.h"
 
@@ -11,43 +10,12 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 namespace {
-
-const std::string kMedia = R"(\\nas\media)";
-const std::string kOffice = R"(\\nas\office)";
-
-std::vector<SimNetCall> CallsOf(const SimMachine& pc, const std::string& call) {
-  std::vector<SimNetCall> found;
-  for (const SimNetCall& c : pc.NetCalls)
-    if (c.Call == call) found.push_back(c);
-  return found;
-}
-
-// The platform of the machine, with a network that fails unexpectedly for one letter.
-class ThrowingNetwork : public Network {
- public:
-  ThrowingNetwork(Network& real, std::string failing) : real_(real), failing_(std::move(failing)) {}
-  uint32_t AddConnection2(const NetResource& r, const char* p, const char* u, uint32_t f) override {
-    if (failing_ == r.LocalName) throw std::runtime_error("provider crashed");
-    return real_.AddConnection2(r, p, u, f);
-  }
-  uint32_t AddConnection(const char* remote, const char* p, const char* local) override {
-    return real_.AddConnection(remote, p, local);
-  }
-  uint32_t CancelConnection2(const char* n, uint32_t f, bool force) override {
-    return real_.CancelConnection2(n, f, force);
-  }
-  uint32_t GetUniversalName(const char* local, std::string& remote) override {
-    return real_.GetUniversalName(local, remote);
-  }
-
- private:
-  Network& real_;
-  std::string failing_;
-};
-
+struct ConnectDrivesOutcomes : ::testing::Test, TestMachine {};
+struct ConnectDrivesSelection : ::testing::Test, TestMachine {};
+struct ConnectDrivesRobustness : ::testing::Test, TestMachine {};
 }  // namespace
 
-TEST(ConnectDrivesOutcomes, EveryConnectResultGivesItsLine) {
+TEST(ConnectDrivesCases, EveryConnectResultGivesItsLine) {
   struct Case {
     uint32_t code;
     std::string suffix;
@@ -67,9 +35,8 @@ TEST(ConnectDrivesOutcomes, EveryConnectResultGivesItsLine) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.code);
     SimMachine pc;
-    pc.AddShare(kMedia);
     TestApp app(pc);
-    app.StartWith({{"H:", kMedia}});
+    app.StartWithShares({{"H:", kMedia}});
     pc.InjectError("AddConnection2", c.code, 'H');
     app.NewMessages();
 
@@ -84,11 +51,8 @@ TEST(ConnectDrivesOutcomes, EveryConnectResultGivesItsLine) {
   }
 }
 
-TEST(ConnectDrivesOutcomes, FirstConnectMapsTheLetterAndReportsIt) {
-  SimMachine pc;
-  pc.AddShare(kMedia);
-  TestApp app(pc);
-  app.StartWith({{"H:", kMedia}});
+TEST_F(ConnectDrivesOutcomes, FirstConnectMapsTheLetterAndReportsIt) {
+  app.StartWithShares({{"H:", kMedia}});
   app.NewMessages();
 
   app.engine.ActionDrivesConnectDrivesExecute();
@@ -119,12 +83,10 @@ TEST(ConnectDrivesOutcomes, FirstConnectMapsTheLetterAndReportsIt) {
   EXPECT_EQ(pc.MappingOf('H'), kMedia);
 }
 
-TEST(ConnectDrivesOutcomes, LetterMappedElsewhereIsTakenBack) {
-  SimMachine pc;
+TEST_F(ConnectDrivesOutcomes, LetterMappedElsewhereIsTakenBack) {
   pc.AddShare(kMedia);
   pc.AddShare(R"(\\old\share)");
   pc.MapFromOutside('H', R"(\\old\share)");
-  TestApp app(pc);
   app.StartWith({{"H:", kMedia}});
   app.NewMessages();
 
@@ -141,7 +103,7 @@ TEST(ConnectDrivesOutcomes, LetterMappedElsewhereIsTakenBack) {
   EXPECT_TRUE(cancels[0].Force);
 }
 
-TEST(ConnectDrivesOutcomes, LetterAlreadyAssigned) {
+TEST(ConnectDrivesCases, LetterAlreadyAssigned) {
   // Mapped to the configured location by someone else: counts as connected, silently.
   {
     SimMachine pc;
@@ -159,9 +121,8 @@ TEST(ConnectDrivesOutcomes, LetterAlreadyAssigned) {
   // Mapped, but the server does not answer: the letter is not a directory, so 85 fails.
   {
     SimMachine pc;
-    pc.AddShare(kMedia);
     TestApp app(pc);
-    app.StartWith({{"H:", kMedia}});
+    app.StartWithShares({{"H:", kMedia}});
     app.engine.ConnectDrives(false, "");
     pc.SetServerReachable("nas", false);
     app.NewMessages();
@@ -173,9 +134,8 @@ TEST(ConnectDrivesOutcomes, LetterAlreadyAssigned) {
   // A USB stick took the letter: not the share, and nothing is started from it.
   {
     SimMachine pc;
-    pc.AddShare(kMedia);
     TestApp app(pc);
-    app.StartWith({{"H:", kMedia}});
+    app.StartWithShares({{"H:", kMedia}});
     pc.SetLocalDrive('H', win::DRIVE_REMOVABLE);  // plugged in after start-up
     auto program = std::make_unique<TRunProgramItem>();
     program->Program = R"(H:\autorun.exe)";
@@ -207,7 +167,7 @@ TEST(ConnectDrivesOutcomes, LetterAlreadyAssigned) {
   }
 }
 
-TEST(ConnectDrivesOutcomes, PostCheckComparesLocationsIgnoringOnlyCase) {
+TEST(ConnectDrivesCases, PostCheckComparesLocationsIgnoringOnlyCase) {
   // Typed in another case than the server spells it: still the same place.
   {
     SimMachine pc;
@@ -252,7 +212,7 @@ TEST(ConnectDrivesOutcomes, PostCheckComparesLocationsIgnoringOnlyCase) {
   }
 }
 
-TEST(ConnectDrivesOutcomes, CredentialsArePassedOnlyWithAUserName) {
+TEST(ConnectDrivesCases, CredentialsArePassedOnlyWithAUserName) {
   SimMachine pc;
   SimShare& media = pc.AddShare(kMedia);
   media.RequiredUser = "bob";
@@ -294,12 +254,10 @@ TEST(ConnectDrivesOutcomes, CredentialsArePassedOnlyWithAUserName) {
   EXPECT_EQ(alt.Drive("I:").State, dsConnected);
 }
 
-TEST(ConnectDrivesSelection, ForceAndDriveChooseWhatIsConnected) {
-  SimMachine pc;
+TEST_F(ConnectDrivesSelection, ForceAndDriveChooseWhatIsConnected) {
   pc.AddShare(kMedia);
   pc.AddShare(kOffice);
   pc.SetVariable("SHARE", "office");
-  TestApp app(pc);
   app.StartWith({{"H:", kMedia}, {"O:", R"(\\nas\%SHARE%)"}});
   app.Drive("H:").State = dsDisconnected;  // the user disconnected it
 
@@ -357,9 +315,8 @@ TEST(ConnectDrivesFreeSpace, PercentRoundsHalfToEvenAndAFullDiskShowsZero) {
   }
 
   SimMachine pc;
-  pc.AddShare(kMedia);
   TestApp app(pc);
-  app.StartWith({{"H:", kMedia}});
+  app.StartWithShares({{"H:", kMedia}});
   pc.InjectError("GetDiskFreeSpaceEx", win::ERROR_NOT_CONNECTED, 'H');
   app.engine.ConnectDrives(true, "");
   EXPECT_EQ(app.Drive("H:").State, dsConnected);
@@ -367,15 +324,10 @@ TEST(ConnectDrivesFreeSpace, PercentRoundsHalfToEvenAndAFullDiskShowsZero) {
   EXPECT_EQ(app.surfaces.DriveRows[0].Cells[4], "-");
 }
 
-TEST(ConnectDrivesRobustness, AnUnexpectedFailureIsReportedAndTheRunGoesOn) {
-  SimMachine pc;
-  pc.AddShare(kMedia);
-  pc.AddShare(kOffice);
-  TestApp app(pc);
-  app.StartWith({{"H:", kMedia}, {"O:", kOffice}});
-  Platform& real = pc.platform();
-  ThrowingNetwork network(real.network, "H:");
-  Platform faulty{network, real.drives, real.files, real.registry, real.shell, real.environment, real.clock, real.ui};
+TEST_F(ConnectDrivesRobustness, AnUnexpectedFailureIsReportedAndTheRunGoesOn) {
+  app.StartWithShares({{"H:", kMedia}, {"O:", kOffice}});
+  ThrowingNetwork network(pc.platform().network, "AddConnection2", "H:");
+  Platform faulty = WithNetwork(pc.platform(), network);
   TEngine engine(faulty, app.configuration, app.language, app.surfaces);
   app.NewMessages();
 
@@ -389,12 +341,8 @@ TEST(ConnectDrivesRobustness, AnUnexpectedFailureIsReportedAndTheRunGoesOn) {
   EXPECT_FALSE(pc.BusyCursor());
 }
 
-TEST(ConnectDrivesRobustness, NestedRunsWhileEventsAreProcessed) {
-  SimMachine pc;
-  pc.AddShare(kMedia);
-  pc.AddShare(kOffice);
-  TestApp app(pc);
-  app.StartWith({{"H:", kMedia}, {"O:", kOffice}});
+TEST_F(ConnectDrivesRobustness, NestedRunsWhileEventsAreProcessed) {
+  app.StartWithShares({{"H:", kMedia}, {"O:", kOffice}});
   bool busyDuringRun = false;
   int nested = 0;
   pc.OnProcessMessages = [&] {

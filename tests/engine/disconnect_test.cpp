@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -15,45 +14,16 @@ using ::testing::IsEmpty;
 using ::testing::Not;
 
 namespace {
-
-const std::string kMedia = R"(\\nas\media)";
-const std::string kOffice = R"(\\nas\office)";
-const std::string kPhotos = R"(\\nas\photos)";
-const std::string kMusic = R"(\\nas\music)";
-const std::string kBackup = R"(\\nas\backup)";
-
-// Selects the drive-list row of a drive, as a click would.
-void Select(TestApp& app, const std::string& drive) {
-  app.engine.UpdateDriveStatus();
-  for (size_t row = 0; row < app.surfaces.DriveRows.size(); ++row) {
-    if (app.surfaces.DriveRows[row].Drive != nullptr && app.surfaces.DriveRows[row].Drive->Drive == drive) {
-      app.surfaces.SelectedDriveRow = static_cast<int>(row);
-      return;
-    }
-  }
-  FAIL() << "no row for " << drive;
-}
-
-std::vector<SimNetCall> CallsOf(const SimMachine& pc, const std::string& call) {
-  std::vector<SimNetCall> found;
-  for (const SimNetCall& c : pc.NetCalls)
-    if (c.Call == call) found.push_back(c);
-  return found;
-}
-
-int ImageOf(const TestApp& app, const std::string& text) {
-  for (const TMessageRow& row : app.surfaces.Messages)
-    if (row.Text == text) return row.ImageIndex;
-  return -1;
-}
-
+struct DisconnectDrivesScenario : ::testing::Test, TestMachine {};
+struct DisconnectSelectedDriveScenario : ::testing::Test, TestMachine {};
+struct DisconnectAllDrivesScenario : ::testing::Test, TestMachine {};
+struct RemoveNetworkDriveScenario : ::testing::Test, TestMachine {};
+struct RemoveAllNetworkDrivesScenario : ::testing::Test, TestMachine {};
+struct DisconnectForeignDrivesScenario : ::testing::Test, TestMachine {};
 }  // namespace
 
-TEST(DisconnectDrivesScenario, EachCancelOutcomeSetsStateAndLine) {
-  SimMachine pc;
-  for (const std::string& share : {kMedia, kOffice, kPhotos, kMusic, kBackup}) pc.AddShare(share);
-  TestApp app(pc);
-  app.StartWith({{"H:", kMedia}, {"K:", kOffice}, {"M:", kPhotos}, {"N:", kMusic}, {"P:", kBackup}});
+TEST_F(DisconnectDrivesScenario, EachCancelOutcomeSetsStateAndLine) {
+  app.StartWithShares({{"H:", kMedia}, {"K:", kOffice}, {"M:", kPhotos}, {"N:", kMusic}, {"P:", kBackup}});
   for (const char* drive : {"H:", "M:", "N:", "P:"}) app.engine.ConnectDrives(true, drive);  // K: stays unmapped
   pc.SetOpenFiles('M', true);
   pc.SetDeviceInUse('N', true);
@@ -71,10 +41,10 @@ TEST(DisconnectDrivesScenario, EachCancelOutcomeSetsStateAndLine) {
                           app.T(10303) +
                               "N:' (\"The device is in use by an active process and cannot be disconnected\").",
                           app.T(10303) + "P:' (Error nr 1232)."));
-  EXPECT_EQ(ImageOf(app, app.T(10301) + "H:'."), mkInformation);
-  EXPECT_EQ(ImageOf(app, app.T(10303) + "M:' (\"This network connection has files open or requests pending\")."),
+  EXPECT_EQ(app.ImageOf(app.T(10301) + "H:'."), mkInformation);
+  EXPECT_EQ(app.ImageOf(app.T(10303) + "M:' (\"This network connection has files open or requests pending\")."),
             mkWarning);
-  EXPECT_EQ(ImageOf(app, app.T(10303) + "P:' (Error nr 1232)."), mkError);
+  EXPECT_EQ(app.ImageOf(app.T(10303) + "P:' (Error nr 1232)."), mkError);
 
   EXPECT_EQ(app.Drive("H:").State, dsDisconnected);
   EXPECT_EQ(app.Drive("H:").RealLocation, app.T(10034));
@@ -98,12 +68,8 @@ TEST(DisconnectDrivesScenario, EachCancelOutcomeSetsStateAndLine) {
   }
 }
 
-TEST(DisconnectDrivesScenario, CleanDisconnectReturnsTrueAndLeavesOthersAlone) {
-  SimMachine pc;
-  pc.AddShare(kMedia);
-  pc.AddShare(kOffice);
-  TestApp app(pc);
-  app.StartWith({{"H:", kMedia}, {"K:", kOffice}});
+TEST_F(DisconnectDrivesScenario, CleanDisconnectReturnsTrueAndLeavesOthersAlone) {
+  app.StartWithShares({{"H:", kMedia}, {"K:", kOffice}});
   app.engine.ConnectDrives(true, "");
   app.NewMessages();
 
@@ -116,11 +82,8 @@ TEST(DisconnectDrivesScenario, CleanDisconnectReturnsTrueAndLeavesOthersAlone) {
   EXPECT_THAT(app.NewMessages(), ElementsAre(app.T(10301) + "K:'."));
 }
 
-TEST(DisconnectSelectedDriveScenario, OpenFilesKeepTheDriveUnlessForcedDisconnectIsOn) {
-  SimMachine pc;
-  pc.AddShare(kMedia);
-  TestApp app(pc);
-  app.StartWith({{"H:", kMedia}});
+TEST_F(DisconnectSelectedDriveScenario, OpenFilesKeepTheDriveUnlessForcedDisconnectIsOn) {
+  app.StartWithShares({{"H:", kMedia}});
   app.engine.ConnectDrives(true, "");
   pc.SetOpenFiles('H', true);
   app.NewMessages();
@@ -129,7 +92,7 @@ TEST(DisconnectSelectedDriveScenario, OpenFilesKeepTheDriveUnlessForcedDisconnec
   app.engine.ActionDrivesDisconnectSelectedDriveExecute();  // nothing selected: nothing happens
   EXPECT_THAT(app.NewMessages(), IsEmpty());
 
-  Select(app, "H:");
+  app.Select("H:");
   app.engine.ActionDrivesDisconnectSelectedDriveExecute();
   EXPECT_THAT(app.NewMessages(),
               ElementsAre(app.T(10227) + "H:' ...",
@@ -139,19 +102,15 @@ TEST(DisconnectSelectedDriveScenario, OpenFilesKeepTheDriveUnlessForcedDisconnec
   EXPECT_EQ(pc.MappingOf('H'), kMedia);
 
   app.configuration.Prefs.UseForcedDisconnect = true;
-  Select(app, "H:");
+  app.Select("H:");
   app.engine.ActionDrivesDisconnectSelectedDriveExecute();
   EXPECT_THAT(app.NewMessages(), ElementsAre(app.T(10227) + "H:' ...", app.T(10301) + "H:'."));
   EXPECT_EQ(app.Drive("H:").State, dsDisconnected);
   EXPECT_EQ(pc.MappingOf('H'), "");
 }
 
-TEST(DisconnectAllDrivesScenario, AnnouncesThenDisconnectsEveryDrive) {
-  SimMachine pc;
-  pc.AddShare(kMedia);
-  pc.AddShare(kOffice);
-  TestApp app(pc);
-  app.StartWith({{"H:", kMedia}, {"K:", kOffice}});
+TEST_F(DisconnectAllDrivesScenario, AnnouncesThenDisconnectsEveryDrive) {
+  app.StartWithShares({{"H:", kMedia}, {"K:", kOffice}});
   app.engine.ConnectDrives(true, "");
   app.NewMessages();
 
@@ -164,12 +123,8 @@ TEST(DisconnectAllDrivesScenario, AnnouncesThenDisconnectsEveryDrive) {
   EXPECT_EQ(app.surfaces.TrayPicture, kImageDisconnected);
 }
 
-TEST(RemoveNetworkDriveScenario, ForcedCancelRemovesEvenWithOpenFilesAndSavesAtOnce) {
-  SimMachine pc;
-  pc.AddShare(kMedia);
-  pc.AddShare(kOffice);
-  TestApp app(pc);
-  app.StartWith({{"H:", kMedia, "bob", "secret", "Media"}, {"K:", kOffice}});
+TEST_F(RemoveNetworkDriveScenario, ForcedCancelRemovesEvenWithOpenFilesAndSavesAtOnce) {
+  app.StartWithShares({{"H:", kMedia, "bob", "secret", "Media"}, {"K:", kOffice}});
   app.engine.ConnectDrives(true, "");
   app.configuration.SaveConfiguration();
   const std::string file = ConfigurationFileName(pc.platform());
@@ -177,7 +132,7 @@ TEST(RemoveNetworkDriveScenario, ForcedCancelRemovesEvenWithOpenFilesAndSavesAtO
   pc.SetOpenFiles('H', true);
 
   // No: nothing changes.
-  Select(app, "H:");
+  app.Select("H:");
   pc.AnswerNext(win::IDNO);
   app.engine.ActionDrivesRemoveNetworkDriveExecute();
   ASSERT_EQ(pc.MessageBoxes.size(), 1u);
@@ -188,7 +143,7 @@ TEST(RemoveNetworkDriveScenario, ForcedCancelRemovesEvenWithOpenFilesAndSavesAtO
   EXPECT_EQ(pc.MappingOf('H'), kMedia);
 
   // Yes: the forced cancel releases the letter despite the open files.
-  Select(app, "H:");
+  app.Select("H:");
   pc.AnswerNext(win::IDYES);
   app.engine.ActionDrivesRemoveNetworkDriveExecute();
   EXPECT_EQ(pc.MappingOf('H'), "");
@@ -198,7 +153,6 @@ TEST(RemoveNetworkDriveScenario, ForcedCancelRemovesEvenWithOpenFilesAndSavesAtO
   EXPECT_EQ(h.Username, "");
   EXPECT_EQ(h.Password, "");
   EXPECT_EQ(h.State, dsUnknown);
-  EXPECT_EQ(h.Drive, "H:");
   EXPECT_TRUE(app.Drive("K:").QbyControl);
   EXPECT_EQ(pc.MappingOf('K'), kOffice);
   ASSERT_EQ(app.surfaces.DriveRows.size(), 1u);
@@ -207,12 +161,8 @@ TEST(RemoveNetworkDriveScenario, ForcedCancelRemovesEvenWithOpenFilesAndSavesAtO
   EXPECT_THAT(pc.FileBytes(file), HasSubstr("[NetworkDrive_K:]"));
 }
 
-TEST(RemoveNetworkDriveScenario, BlockedOnlyWhenEvenTheForcedCancelFails) {
-  SimMachine pc;
-  pc.AddShare(kMedia);
-  pc.AddShare(kOffice);
-  TestApp app(pc);
-  app.StartWith({{"H:", kMedia}, {"K:", kOffice}});
+TEST_F(RemoveNetworkDriveScenario, BlockedOnlyWhenEvenTheForcedCancelFails) {
+  app.StartWithShares({{"H:", kMedia}, {"K:", kOffice}});
   app.engine.ConnectDrives(true, "");
   pc.InjectError("CancelConnection2", win::ERROR_ACCESS_DENIED, 'H', -1);
   app.engine.UpdateDriveStatus();
@@ -234,12 +184,8 @@ TEST(RemoveNetworkDriveScenario, BlockedOnlyWhenEvenTheForcedCancelFails) {
   EXPECT_THAT(bytes, Not(HasSubstr("[NetworkDrive_K:]")));
 }
 
-TEST(RemoveAllNetworkDrivesScenario, EmptiesListAndFile) {
-  SimMachine pc;
-  pc.AddShare(kMedia);
-  pc.AddShare(kOffice);
-  TestApp app(pc);
-  app.StartWith({{"H:", kMedia}, {"K:", kOffice}});
+TEST_F(RemoveAllNetworkDrivesScenario, EmptiesListAndFile) {
+  app.StartWithShares({{"H:", kMedia}, {"K:", kOffice}});
   app.engine.ConnectDrives(true, "");
   app.configuration.SaveConfiguration();
 
@@ -258,9 +204,7 @@ TEST(RemoveAllNetworkDrivesScenario, EmptiesListAndFile) {
   EXPECT_FALSE(pc.BusyCursor());
 }
 
-TEST(RemoveAllNetworkDrivesScenario, NothingUnderControlOnlyTellsSo) {
-  SimMachine pc;
-  TestApp app(pc);
+TEST_F(RemoveAllNetworkDrivesScenario, NothingUnderControlOnlyTellsSo) {
   app.StartWith({});
   app.engine.UpdateDriveStatus();
   app.NewMessages();
@@ -275,11 +219,8 @@ TEST(RemoveAllNetworkDrivesScenario, NothingUnderControlOnlyTellsSo) {
   EXPECT_EQ(pc.ReplaceCount, writes);
 }
 
-TEST(RemoveAllNetworkDrivesScenario, FileThatCannotBeWrittenIsReportedNotSwallowed) {
-  SimMachine pc;
-  pc.AddShare(kMedia);
-  TestApp app(pc);
-  app.StartWith({{"H:", kMedia}});
+TEST_F(RemoveAllNetworkDrivesScenario, FileThatCannotBeWrittenIsReportedNotSwallowed) {
+  app.StartWithShares({{"H:", kMedia}});
   app.engine.ConnectDrives(true, "");
   app.configuration.SaveConfiguration();
   const std::string before = pc.FileBytes(ConfigurationFileName(pc.platform()));
@@ -294,11 +235,9 @@ TEST(RemoveAllNetworkDrivesScenario, FileThatCannotBeWrittenIsReportedNotSwallow
   EXPECT_FALSE(app.Drive("H:").QbyControl);
 }
 
-TEST(DisconnectForeignDrivesScenario, CancelsOnlyLettersNotUnderControl) {
-  SimMachine pc;
+TEST_F(DisconnectForeignDrivesScenario, CancelsOnlyLettersNotUnderControl) {
   pc.AddShare(kMedia);
   pc.AddShare(kOffice);
-  TestApp app(pc);
   app.StartWith({{"H:", kMedia}});
   pc.MapFromOutside('H', kPhotos);  // under control, though mapped elsewhere
   pc.MapFromOutside('X', kOffice);
@@ -320,10 +259,8 @@ TEST(DisconnectForeignDrivesScenario, CancelsOnlyLettersNotUnderControl) {
   EXPECT_TRUE(app.surfaces.DriveRows.empty());  // no survey runs
 }
 
-TEST(DisconnectForeignDrivesScenario, FailuresAreSilent) {
-  SimMachine pc;
+TEST_F(DisconnectForeignDrivesScenario, FailuresAreSilent) {
   pc.AddShare(kOffice);
-  TestApp app(pc);
   app.StartWith({});
   pc.MapFromOutside('X', kOffice);
   pc.SetOpenFiles('X', true);
@@ -336,50 +273,19 @@ TEST(DisconnectForeignDrivesScenario, FailuresAreSilent) {
   EXPECT_TRUE(pc.MessageBoxes.empty());
 }
 
-namespace {
 
-// The machine's network, except that cancelling one letter fails unexpectedly.
-class ThrowingCancelNetwork : public Network {
- public:
-  ThrowingCancelNetwork(Network& real, std::string failing) : real_(real), failing_(std::move(failing)) {}
-  uint32_t AddConnection2(const NetResource& r, const char* p, const char* u, uint32_t f) override {
-    return real_.AddConnection2(r, p, u, f);
-  }
-  uint32_t AddConnection(const char* remote, const char* p, const char* local) override {
-    return real_.AddConnection(remote, p, local);
-  }
-  uint32_t CancelConnection2(const char* name, uint32_t flags, bool force) override {
-    if (failing_ == name) throw std::runtime_error("provider crashed");
-    return real_.CancelConnection2(name, flags, force);
-  }
-  uint32_t GetUniversalName(const char* local, std::string& remote) override {
-    return real_.GetUniversalName(local, remote);
-  }
-
- private:
-  Network& real_;
-  std::string failing_;
-};
-
-}  // namespace
-
-TEST(RemoveNetworkDriveScenario, UnexpectedCancelFailureKeepsTheDriveConfigured) {
-  SimMachine pc;
-  pc.AddShare(kMedia);
-  pc.AddShare(kOffice);
-  TestApp app(pc);
-  app.StartWith({{"H:", kMedia}, {"K:", kOffice}});
+TEST_F(RemoveNetworkDriveScenario, UnexpectedCancelFailureKeepsTheDriveConfigured) {
+  app.StartWithShares({{"H:", kMedia}, {"K:", kOffice}});
   app.engine.ConnectDrives(true, "");
-  ThrowingCancelNetwork network(pc.platform().network, "H:");
-  Platform& sim = pc.platform();
-  Platform platform{network, sim.drives, sim.files, sim.registry, sim.shell, sim.environment, sim.clock, sim.ui};
+  ThrowingNetwork network(pc.platform().network, "CancelConnection2", "H:");
+  Platform platform = WithNetwork(pc.platform(), network);
   TEngine engine(platform, app.configuration, app.language, app.surfaces);
   app.NewMessages();
 
   engine.RemoveDrives("");
 
   EXPECT_THAT(app.NewMessages(), ElementsAre(app.T(10303) + "H:'.", app.T(10301) + "K:'."));
-  EXPECT_EQ(ImageOf(app, app.T(10303) + "H:'."), mkError);
+  EXPECT_EQ(app.ImageOf(app.T(10303) + "H:'."), mkError);
   EXPECT_TRUE(app.Drive("H:").QbyControl);  // its letter may still be mapped: not released
   EXPECT_EQ(pc.MappingOf('H'), kMedia);
   EXPECT_FALSE(app.Drive("K:").QbyControl);

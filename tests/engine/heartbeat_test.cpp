@@ -21,45 +21,31 @@ using ::testing::StartsWith;
 
 namespace {
 
-const std::string kMedia = R"(\\nas\media)";
-const std::string kOffice = R"(\\nas\office)";
-
 constexpr int64_t kMinute = 60000;
 constexpr int64_t kShort = 10000;
 
 int RunsAt(const SimMachine& pc, const std::string& drive, int64_t atMs) {
   int count = 0;
-  for (const SimNetCall& call : pc.NetCalls)
-    if (call.Call == "AddConnection2" && call.LocalName == drive && call.AtMs == atMs) ++count;
+  for (const SimNetCall& call : CallsOf(pc, "AddConnection2", drive)) count += call.AtMs == atMs;
   return count;
 }
 
-int ConnectAttempts(const SimMachine& pc, const std::string& drive) {
-  int count = 0;
-  for (const SimNetCall& call : pc.NetCalls)
-    if (call.Call == "AddConnection2" && call.LocalName == drive) ++count;
-  return count;
-}
-
-// A machine whose H: cannot be reached, with the default preferences.
-struct UnreachableDrive {
-  UnreachableDrive() {
+struct KeepAliveSchedule : ::testing::Test, TestMachine {
+  // H: under control with the default preferences; its server does not answer.
+  void StartUnreachable() {
     pc.AddShare(kMedia);
     pc.SetServerReachable("nas", false);
     app.StartWith({{"H:", kMedia}});
     app.engine.UpdateDriveStatus();  // start-up's first survey
   }
-  SimMachine pc;
-  TestApp app{pc};
 };
+using KeepAliveShutdown = KeepAliveSchedule;
+using KeepAliveRealTime = KeepAliveSchedule;
 
 }  // namespace
 
-TEST(KeepAliveSchedule, HealthyDrivesRunOncePerLongIntervalWithoutBalloons) {
-  SimMachine pc;
-  pc.AddShare(kMedia);
-  TestApp app(pc);
-  app.StartWith({{"H:", kMedia}});
+TEST_F(KeepAliveSchedule, HealthyDrivesRunOncePerLongIntervalWithoutBalloons) {
+  app.StartWithShares({{"H:", kMedia}});
   app.engine.ConnectDrives(false, "");
   app.NewMessages();
   THeartBeatThread thread(pc.platform(), app.engine);
@@ -78,10 +64,8 @@ TEST(KeepAliveSchedule, HealthyDrivesRunOncePerLongIntervalWithoutBalloons) {
   EXPECT_EQ(app.surfaces.BalloonHintMessage.ShownCount, 0);
 }
 
-TEST(KeepAliveSchedule, UnreachableDriveGetsTwentyShortAttemptsThenTheLongScheduleAgain) {
-  UnreachableDrive machine;
-  SimMachine& pc = machine.pc;
-  TestApp& app = machine.app;
+TEST_F(KeepAliveSchedule, UnreachableDriveGetsTwentyShortAttemptsThenTheLongScheduleAgain) {
+  StartUnreachable();
   THeartBeatThread thread(pc.platform(), app.engine);
 
   pc.Advance(kMinute);
@@ -107,7 +91,7 @@ TEST(KeepAliveSchedule, UnreachableDriveGetsTwentyShortAttemptsThenTheLongSchedu
     }
   }
   EXPECT_FALSE(thread.InShortInterval());
-  EXPECT_EQ(ConnectAttempts(pc, "H:"), 21);
+  EXPECT_EQ(CountCalls(pc, "AddConnection2", "H:"), 21);
 
   // Back on the minute, where the next failure starts the short schedule again.
   pc.Advance(kMinute - 1);
@@ -121,10 +105,8 @@ TEST(KeepAliveSchedule, UnreachableDriveGetsTwentyShortAttemptsThenTheLongSchedu
   EXPECT_EQ(app.surfaces.BalloonHintMessage.ShownCount, 1);  // repeated failures: one balloon
 }
 
-TEST(KeepAliveSchedule, RecoveryDuringShortScheduleReturnsToLongAfterFirstGoodRun) {
-  UnreachableDrive machine;
-  SimMachine& pc = machine.pc;
-  TestApp& app = machine.app;
+TEST_F(KeepAliveSchedule, RecoveryDuringShortScheduleReturnsToLongAfterFirstGoodRun) {
+  StartUnreachable();
   THeartBeatThread thread(pc.platform(), app.engine);
   pc.Advance(kMinute + 2 * kShort);  // the failing run and two short attempts
   EXPECT_EQ(thread.ShortAttempt(), 3);
@@ -145,10 +127,8 @@ TEST(KeepAliveSchedule, RecoveryDuringShortScheduleReturnsToLongAfterFirstGoodRu
   EXPECT_THAT(app.NewMessages(), ElementsAre(app.T(10226)));
 }
 
-TEST(KeepAliveSchedule, SingleShortAttemptWhenTheMaximumIsOne) {
-  UnreachableDrive machine;
-  SimMachine& pc = machine.pc;
-  TestApp& app = machine.app;
+TEST_F(KeepAliveSchedule, SingleShortAttemptWhenTheMaximumIsOne) {
+  StartUnreachable();
   app.configuration.Prefs.MaxNrOfShortReconnectAttempts = 1;
   app.engine.SyncThreadValues();
   THeartBeatThread thread(pc.platform(), app.engine);
@@ -162,9 +142,7 @@ TEST(KeepAliveSchedule, SingleShortAttemptWhenTheMaximumIsOne) {
   EXPECT_THAT(app.NewMessages(), IsEmpty());
 }
 
-TEST(KeepAliveSchedule, RunsWithoutDrivesUnderControlAnnounceNothing) {
-  SimMachine pc;
-  TestApp app(pc);
+TEST_F(KeepAliveSchedule, RunsWithoutDrivesUnderControlAnnounceNothing) {
   app.StartWith({});
   THeartBeatThread thread(pc.platform(), app.engine);
   ASSERT_EQ(app.surfaces.StatusText, "");
@@ -176,15 +154,11 @@ TEST(KeepAliveSchedule, RunsWithoutDrivesUnderControlAnnounceNothing) {
   EXPECT_FALSE(thread.InShortInterval());
 }
 
-TEST(KeepAliveSchedule, DriveTheUserDisconnectedStaysDisconnected) {
-  SimMachine pc;
-  pc.AddShare(kMedia);
-  pc.AddShare(kOffice);
-  TestApp app(pc);
-  app.StartWith({{"H:", kMedia}, {"K:", kOffice}});
+TEST_F(KeepAliveSchedule, DriveTheUserDisconnectedStaysDisconnected) {
+  app.StartWithShares({{"H:", kMedia}, {"K:", kOffice}});
   app.engine.ConnectDrives(false, "");
   app.engine.DisconnectDrives(false, "K:");
-  const int attemptsBefore = ConnectAttempts(pc, "K:");
+  const int attemptsBefore = CountCalls(pc, "AddConnection2", "K:");
   app.NewMessages();
   THeartBeatThread thread(pc.platform(), app.engine);
 
@@ -192,17 +166,14 @@ TEST(KeepAliveSchedule, DriveTheUserDisconnectedStaysDisconnected) {
 
   EXPECT_THAT(app.NewMessages(),
               ElementsAre(app.T(10226), app.T(10226), app.T(10226), app.T(10226), app.T(10226)));
-  EXPECT_EQ(ConnectAttempts(pc, "K:"), attemptsBefore);
+  EXPECT_EQ(CountCalls(pc, "AddConnection2", "K:"), attemptsBefore);
   EXPECT_EQ(pc.MappingOf('K'), "");
   EXPECT_EQ(app.Drive("K:").State, dsDisconnected);
   EXPECT_FALSE(thread.InShortInterval());
 }
 
-TEST(KeepAliveSchedule, LongIntervalZeroStopsTheTimerUntilAPositiveOneIsSet) {
-  SimMachine pc;
-  pc.AddShare(kMedia);
-  TestApp app(pc);
-  app.StartWith({{"H:", kMedia}});
+TEST_F(KeepAliveSchedule, LongIntervalZeroStopsTheTimerUntilAPositiveOneIsSet) {
+  app.StartWithShares({{"H:", kMedia}});
   app.configuration.Prefs.LongReconnectInterval = 0;
   app.engine.SyncThreadValues();
   app.engine.UpdateDriveStatus();
@@ -211,7 +182,7 @@ TEST(KeepAliveSchedule, LongIntervalZeroStopsTheTimerUntilAPositiveOneIsSet) {
   EXPECT_FALSE(thread.TimerRunning());
   pc.Advance(60 * kMinute);
   EXPECT_THAT(app.NewMessages(), IsEmpty());
-  EXPECT_EQ(ConnectAttempts(pc, "H:"), 0);
+  EXPECT_EQ(CountCalls(pc, "AddConnection2", "H:"), 0);
 
   app.configuration.Prefs.LongReconnectInterval = 2;
   app.engine.SyncThreadValues();
@@ -223,10 +194,8 @@ TEST(KeepAliveSchedule, LongIntervalZeroStopsTheTimerUntilAPositiveOneIsSet) {
   EXPECT_THAT(app.NewMessages(), ElementsAre(app.T(10226), app.T(10300) + "H:'."));
 }
 
-TEST(KeepAliveSchedule, RearmingFromTheMainThreadTakesEffectAtOnce) {
-  UnreachableDrive machine;
-  SimMachine& pc = machine.pc;
-  TestApp& app = machine.app;
+TEST_F(KeepAliveSchedule, RearmingFromTheMainThreadTakesEffectAtOnce) {
+  StartUnreachable();
   THeartBeatThread thread(pc.platform(), app.engine);
 
   // Preferences confirmed 50 s into the interval: the minute starts again from there.
@@ -248,11 +217,8 @@ TEST(KeepAliveSchedule, RearmingFromTheMainThreadTakesEffectAtOnce) {
   EXPECT_EQ(app.NewMessages().size(), 3u);
 }
 
-TEST(KeepAliveSchedule, SlowRunsStillLeaveAFullIntervalBetweenThem) {
-  SimMachine pc;
-  pc.AddShare(kMedia);
-  TestApp app(pc);
-  app.StartWith({{"H:", kMedia}});
+TEST_F(KeepAliveSchedule, SlowRunsStillLeaveAFullIntervalBetweenThem) {
+  app.StartWithShares({{"H:", kMedia}});
   app.engine.ConnectDrives(false, "");
   THeartBeatThread thread(pc.platform(), app.engine);
   pc.SetNetworkDelay(25000);  // a keep-alive run now takes 75 s, longer than the interval
@@ -268,10 +234,8 @@ TEST(KeepAliveSchedule, SlowRunsStillLeaveAFullIntervalBetweenThem) {
   EXPECT_EQ(app.Drive("H:").State, dsConnected);
 }
 
-TEST(KeepAliveSchedule, ShortScheduleAskedForAtStartUpSurvives) {
-  UnreachableDrive machine;
-  SimMachine& pc = machine.pc;
-  TestApp& app = machine.app;
+TEST_F(KeepAliveSchedule, ShortScheduleAskedForAtStartUpSurvives) {
+  StartUnreachable();
   app.engine.ConnectDrives(false, "");  // the start-up connect fails
   app.NewMessages();
 
@@ -286,11 +250,8 @@ TEST(KeepAliveSchedule, ShortScheduleAskedForAtStartUpSurvives) {
   EXPECT_EQ(thread.ShortAttempt(), 2);
 }
 
-TEST(KeepAliveShutdown, WaitingServesTheCallTheThreadIsBlockedIn) {
-  SimMachine pc;
-  pc.AddShare(kMedia);
-  TestApp app(pc);
-  app.StartWith({{"H:", kMedia}});
+TEST_F(KeepAliveShutdown, WaitingServesTheCallTheThreadIsBlockedIn) {
+  app.StartWithShares({{"H:", kMedia}});
   app.engine.ConnectDrives(false, "");
   app.NewMessages();
   auto thread = std::make_unique<THeartBeatThread>(pc.platform(), app.engine);
@@ -316,11 +277,8 @@ TEST(KeepAliveShutdown, WaitingServesTheCallTheThreadIsBlockedIn) {
   thread.reset();
 }
 
-TEST(KeepAliveShutdown, AskedFromInsideItsOwnRunItDoesNotHang) {
-  SimMachine pc;
-  pc.AddShare(kMedia);
-  TestApp app(pc);
-  app.StartWith({{"H:", kMedia}});
+TEST_F(KeepAliveShutdown, AskedFromInsideItsOwnRunItDoesNotHang) {
+  app.StartWithShares({{"H:", kMedia}});
   THeartBeatThread thread(pc.platform(), app.engine);
   int asked = 0;
   bool waited = true;
@@ -337,7 +295,7 @@ TEST(KeepAliveShutdown, AskedFromInsideItsOwnRunItDoesNotHang) {
   EXPECT_EQ(pc.AttachedThreads(), 0);
   EXPECT_EQ(app.Drive("H:").State, dsConnected);  // the run itself finished
   pc.Advance(5 * kMinute);
-  EXPECT_EQ(ConnectAttempts(pc, "H:"), 1);
+  EXPECT_EQ(CountCalls(pc, "AddConnection2", "H:"), 1);
 }
 
 namespace {
@@ -365,17 +323,10 @@ class SteadyClock : public Clock {
   std::chrono::steady_clock::time_point start_;
 };
 
-Platform WithClock(Platform& base, Clock& clock) {
-  return Platform{base.network, base.drives, base.files,       base.registry,
-                  base.shell,   base.environment, clock, base.ui};
-}
-
 }  // namespace
 
-TEST(KeepAliveRealTime, ShortScheduleRunsAndShutdownIsPrompt) {
-  UnreachableDrive machine;
-  SimMachine& pc = machine.pc;
-  TestApp& app = machine.app;
+TEST_F(KeepAliveRealTime, ShortScheduleRunsAndShutdownIsPrompt) {
+  StartUnreachable();
   SteadyClock fast(100);  // 10 s take 100 ms
   Platform platform = WithClock(pc.platform(), fast);
   MainThreadCalls& calls = pc.platform().ui.MainThread();
@@ -383,9 +334,9 @@ TEST(KeepAliveRealTime, ShortScheduleRunsAndShutdownIsPrompt) {
   THeartBeatThread thread(platform, app.engine);
   thread.StartShortInterval();
   const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-  while (ConnectAttempts(pc, "H:") < 3 && std::chrono::steady_clock::now() < giveUp) calls.WaitAndRun(10);
+  while (CountCalls(pc, "AddConnection2", "H:") < 3 && std::chrono::steady_clock::now() < giveUp) calls.WaitAndRun(10);
 
-  EXPECT_GE(ConnectAttempts(pc, "H:"), 3);
+  EXPECT_GE(CountCalls(pc, "AddConnection2", "H:"), 3);
   EXPECT_TRUE(thread.InShortInterval());
   EXPECT_GE(thread.ShortAttempt(), 3);
   const auto before = std::chrono::steady_clock::now();

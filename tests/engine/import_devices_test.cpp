@@ -14,10 +14,6 @@ using ::testing::IsEmpty;
 
 namespace {
 
-const std::string kMedia = R"(\\nas\media)";
-const std::string kOffice = R"(\\nas\office)";
-const std::string kPhotos = R"(\\nas\photos)";
-
 DeviceChange NetworkVolumeRemoved(char letter) {
   DeviceChange change;
   change.Event = win::DBT_DEVICEREMOVECOMPLETE;
@@ -27,33 +23,38 @@ DeviceChange NetworkVolumeRemoved(char letter) {
   return change;
 }
 
-int CountCalls(const SimMachine& pc, const std::string& call, const std::string& drive) {
-  int count = 0;
-  for (const SimNetCall& c : pc.NetCalls)
-    if (c.Call == call && c.LocalName == drive) ++count;
-  return count;
-}
+struct ImportNetworkDrivesScenario : ::testing::Test, TestMachine {};
+struct DeviceChangeScenario : ::testing::Test, TestMachine {};
+struct FillDriveListScenario : ::testing::Test, TestMachine {};
 
 }  // namespace
 
-TEST(ImportNetworkDrivesScenario, YesTakesForeignMappingsUnderControl) {
-  SimMachine pc;
+TEST_F(ImportNetworkDrivesScenario, NoChangesNothingAndYesTakesForeignMappingsUnderControl) {
   pc.AddShare(kMedia);
   pc.AddShare(kOffice);
-  TestApp app(pc);
   app.StartWith({});
   pc.MapFromOutside('H', kMedia);
   pc.MapFromOutside('K', kOffice);
+  const size_t callsBefore = pc.NetCalls.size();
   app.NewMessages();
+
+  pc.AnswerNext(win::IDNO);
+  app.engine.ImportNetworkDrives(false);
+  EXPECT_EQ(pc.MessageBoxes.size(), 1u);
+  EXPECT_FALSE(app.Drive("H:").QbyControl);
+  EXPECT_EQ(pc.MappingOf('H'), kMedia);
+  EXPECT_THAT(app.NewMessages(), IsEmpty());
+  for (size_t i = callsBefore; i < pc.NetCalls.size(); ++i) EXPECT_EQ(pc.NetCalls[i].Call, "GetUniversalName");
 
   pc.AnswerNext(win::IDYES);
   app.engine.ImportNetworkDrives(false);
 
-  ASSERT_EQ(pc.MessageBoxes.size(), 1u);
-  EXPECT_EQ(pc.MessageBoxes[0].Text, app.T(10750) + "\r\n\r\nH:  " + kMedia + "\r\nK:  " + kOffice + "\r\n\r\n" +
-                                         app.T(10751));
-  EXPECT_EQ(pc.MessageBoxes[0].Caption, "Quillbay");
-  EXPECT_EQ(pc.MessageBoxes[0].Kind, MessageBoxKind::Question);
+  ASSERT_EQ(pc.MessageBoxes.size(), 2u);
+  for (const SimMessageBox& box : pc.MessageBoxes) {
+    EXPECT_EQ(box.Text, app.T(10750) + "\r\n\r\nH:  " + kMedia + "\r\nK:  " + kOffice + "\r\n\r\n" + app.T(10751));
+    EXPECT_EQ(box.Caption, "Quillbay");
+    EXPECT_EQ(box.Kind, MessageBoxKind::Question);
+  }
   EXPECT_EQ(app.engine.NrOfForeignNetworkDrives, 2);
 
   for (const char* drive : {"H:", "K:"}) {
@@ -79,30 +80,8 @@ TEST(ImportNetworkDrivesScenario, YesTakesForeignMappingsUnderControl) {
   EXPECT_EQ(pc.MessageBoxes.back().Text, app.T(10753));
 }
 
-TEST(ImportNetworkDrivesScenario, NoChangesNothing) {
-  SimMachine pc;
-  pc.AddShare(kMedia);
-  TestApp app(pc);
-  app.StartWith({});
-  pc.MapFromOutside('H', kMedia);
-  const size_t callsBefore = pc.NetCalls.size();
-  app.NewMessages();
-
-  pc.AnswerNext(win::IDNO);
-  app.engine.ImportNetworkDrives(false);
-
-  EXPECT_EQ(pc.MessageBoxes.size(), 1u);
-  EXPECT_FALSE(app.Drive("H:").QbyControl);
-  EXPECT_EQ(pc.MappingOf('H'), kMedia);
-  EXPECT_THAT(app.NewMessages(), IsEmpty());
-  for (size_t i = callsBefore; i < pc.NetCalls.size(); ++i) EXPECT_EQ(pc.NetCalls[i].Call, "GetUniversalName");
-}
-
-TEST(ImportNetworkDrivesScenario, NothingFoundIsToldUnlessSilent) {
-  SimMachine pc;
-  pc.AddShare(kMedia);
-  TestApp app(pc);
-  app.StartWith({{"H:", kMedia}});
+TEST_F(ImportNetworkDrivesScenario, NothingFoundIsToldUnlessSilent) {
+  app.StartWithShares({{"H:", kMedia}});
   app.engine.ConnectDrives(true, "");  // under control: not foreign
   pc.SetLocalDrive('E', win::DRIVE_REMOVABLE);
 
@@ -116,12 +95,10 @@ TEST(ImportNetworkDrivesScenario, NothingFoundIsToldUnlessSilent) {
   EXPECT_EQ(app.engine.NrOfForeignNetworkDrives, 0);
 }
 
-TEST(ImportNetworkDrivesScenario, LetterWithoutRecordIsNeitherListedNorImported) {
-  SimMachine pc;
+TEST_F(ImportNetworkDrivesScenario, LetterWithoutRecordIsNeitherListedNorImported) {
   pc.AddShare(kMedia);
   pc.AddShare(kOffice);
   pc.SetLocalDrive('E', win::DRIVE_FIXED);  // a local disk when the configuration loads
-  TestApp app(pc);
   app.StartWith({});
   pc.SetLocalDrive('E', win::DRIVE_NO_ROOT_DIR);
   pc.MapFromOutside('E', kOffice);
@@ -139,11 +116,8 @@ TEST(ImportNetworkDrivesScenario, LetterWithoutRecordIsNeitherListedNorImported)
   EXPECT_FALSE(app.Drive("J:").QbyControl);
 }
 
-TEST(DeviceChangeScenario, VanishedNetworkDriveIsReconnectedAtOnce) {
-  SimMachine pc;
-  pc.AddShare(kMedia);
-  TestApp app(pc);
-  app.StartWith({{"H:", kMedia}});
+TEST_F(DeviceChangeScenario, VanishedNetworkDriveIsReconnectedAtOnce) {
+  app.StartWithShares({{"H:", kMedia}});
   pc.SetDeviceChangeHandler([&](const DeviceChange& change) { app.engine.WMDeviceChange(change); });
   app.engine.ConnectDrives(false, "");
   app.NewMessages();
@@ -156,11 +130,9 @@ TEST(DeviceChangeScenario, VanishedNetworkDriveIsReconnectedAtOnce) {
   EXPECT_EQ(app.Drive("H:").State, dsConnected);
 }
 
-TEST(DeviceChangeScenario, DriveMappedElsewhereIsTakenBack) {
-  SimMachine pc;
+TEST_F(DeviceChangeScenario, DriveMappedElsewhereIsTakenBack) {
   pc.AddShare(kMedia);
   pc.AddShare(kPhotos);
-  TestApp app(pc);
   app.StartWith({{"H:", kMedia}});
   app.engine.ConnectDrives(false, "");
   app.NewMessages();
@@ -178,12 +150,8 @@ TEST(DeviceChangeScenario, DriveMappedElsewhereIsTakenBack) {
   EXPECT_EQ(pc.MappingOf('H'), kMedia);
 }
 
-TEST(DeviceChangeScenario, OtherNotificationsAndDrivesAreLeftAlone) {
-  SimMachine pc;
-  pc.AddShare(kMedia);
-  pc.AddShare(kOffice);
-  TestApp app(pc);
-  app.StartWith({{"H:", kMedia}, {"K:", kOffice}});
+TEST_F(DeviceChangeScenario, OtherNotificationsAndDrivesAreLeftAlone) {
+  app.StartWithShares({{"H:", kMedia}, {"K:", kOffice}});
   app.engine.ConnectDrives(false, "");
   app.engine.DisconnectDrives(false, "K:");  // disconnected by the program itself
   pc.SetDeviceChangeHandler([&](const DeviceChange& change) { app.engine.WMDeviceChange(change); });
@@ -218,7 +186,7 @@ TEST(DeviceChangeScenario, OtherNotificationsAndDrivesAreLeftAlone) {
   EXPECT_THAT(app.NewMessages(), IsEmpty());
 }
 
-TEST(DeviceChangeScenario, LetterFromMaskIsTheLowestBit) {
+TEST_F(DeviceChangeScenario, LetterFromMaskIsTheLowestBit) {
   EXPECT_EQ(DriveLetterFromMask(1u), 'A');
   EXPECT_EQ(DriveLetterFromMask(1u << 7), 'H');
   EXPECT_EQ(DriveLetterFromMask((1u << 25) | (1u << 10)), 'K');
@@ -227,10 +195,8 @@ TEST(DeviceChangeScenario, LetterFromMaskIsTheLowestBit) {
   EXPECT_EQ(DriveLetterFromMask(1u << 30), 0);
 }
 
-TEST(FillDriveListScenario, AllFreeLettersOfferedFromZDown) {
-  SimMachine pc;
+TEST_F(FillDriveListScenario, AllFreeLettersOfferedFromZDown) {
   pc.SetLocalDrive('D', win::DRIVE_CDROM);
-  TestApp app(pc);
   app.StartWith({});
   std::vector<std::string> list = {"stale entry"};
 
@@ -245,12 +211,10 @@ TEST(FillDriveListScenario, AllFreeLettersOfferedFromZDown) {
   EXPECT_EQ(list.back(), "A:");
 }
 
-TEST(FillDriveListScenario, ConfiguredLettersShowTheirLocationAndOthersAreSkipped) {
-  SimMachine pc;
+TEST_F(FillDriveListScenario, ConfiguredLettersShowTheirLocationAndOthersAreSkipped) {
   pc.AddShare(kMedia);
   pc.AddShare(kOffice);
   pc.SetLocalDrive('X', win::DRIVE_FIXED);  // no record
-  TestApp app(pc);
   app.StartWith({{"Z:", kMedia}, {"W:", kOffice}});
   app.engine.ConnectDrives(true, "W:");             // W: remote, under control; Z: free, under control
   pc.MapFromOutside('Y', kPhotos);                  // remote, not under control
@@ -268,9 +232,7 @@ TEST(FillDriveListScenario, ConfiguredLettersShowTheirLocationAndOthersAreSkippe
   for (const std::string& entry : list) EXPECT_NE(entry.substr(0, 2), "C:");
 }
 
-TEST(FillDriveListScenario, NoFreeLetterLeavesLastFreeDriveEmpty) {
-  SimMachine pc;
-  TestApp app(pc);
+TEST_F(FillDriveListScenario, NoFreeLetterLeavesLastFreeDriveEmpty) {
   app.StartWith({});
   for (char letter = 'A'; letter <= 'Z'; ++letter)
     if (letter != 'C') pc.MapFromOutside(letter, R"(\\nas\share)" + std::string(1, letter));

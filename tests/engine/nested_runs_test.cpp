@@ -17,23 +17,16 @@ using ::testing::Not;
 
 namespace {
 
-const std::string kMedia = R"(\\nas\media)";
-const std::string kOffice = R"(\\nas\office)";
-const std::string kPhotos = R"(\\nas\photos)";
-
 int CountOf(const std::vector<std::string>& lines, const std::string& line) {
   return static_cast<int>(std::count(lines.begin(), lines.end(), line));
 }
 
+struct NestedRuns : ::testing::Test, TestMachine {};
+
 }  // namespace
 
-TEST(NestedRuns, KeepAliveRunServedInsideConnectAllDrivesBothFinish) {
-  SimMachine pc;
-  pc.AddShare(kMedia);
-  pc.AddShare(kOffice);
-  pc.AddShare(kPhotos);
-  TestApp app(pc);
-  app.StartWith({{"H:", kMedia}, {"K:", kOffice}, {"M:", kPhotos}});
+TEST_F(NestedRuns, KeepAliveRunServedInsideConnectAllDrivesBothFinish) {
+  app.StartWithShares({{"H:", kMedia}, {"K:", kOffice}, {"M:", kPhotos}});
   app.engine.UpdateDriveStatus();  // start-up's first survey
   THeartBeatThread thread(pc.platform(), app.engine);
   // Each network call takes 10 s: the minute of the keep-alive timer ends while the
@@ -67,12 +60,8 @@ TEST(NestedRuns, KeepAliveRunServedInsideConnectAllDrivesBothFinish) {
   EXPECT_THAT(app.NewMessages(), ElementsAre(app.T(10226)));
 }
 
-TEST(NestedRuns, DriveRemovedDuringAKeepAliveRunIsNotReconnectedByIt) {
-  SimMachine pc;
-  pc.AddShare(kMedia);
-  pc.AddShare(kOffice);
-  TestApp app(pc);
-  app.StartWith({{"H:", kMedia}, {"K:", kOffice}});
+TEST_F(NestedRuns, DriveRemovedDuringAKeepAliveRunIsNotReconnectedByIt) {
+  app.StartWithShares({{"H:", kMedia}, {"K:", kOffice}});
   app.engine.ConnectDrives(false, "");
   app.configuration.SaveConfiguration();
   pc.VanishVolume('K');  // lost; the next scheduled run would map it again

@@ -12,7 +12,6 @@ using ::testing::IsEmpty;
 
 namespace {
 
-const std::string kMedia = R"(\\nas\media)";
 const std::string kTrueCrypt = R"(C:\Program Files\TrueCrypt\TrueCrypt.exe)";
 
 void AddProgram(TNetworkDriveItem& drive, const std::string& program, const std::string& parameters) {
@@ -22,24 +21,20 @@ void AddProgram(TNetworkDriveItem& drive, const std::string& program, const std:
   drive.RunProgramsList.push_back(std::move(item));
 }
 
-void AddVolume(TNetworkDriveItem& drive, const std::string& letter, const std::string& volume,
-               const std::string& password = "", const std::string& options = "") {
-  auto item = std::make_unique<TTrueCryptVolumeItem>();
-  item->Drive = letter;
-  item->Volume = volume;
-  item->Password = password;
-  item->Options = options;
-  drive.TrueCryptVolumesList.push_back(std::move(item));
-}
-
-TTrueCryptVolumeItem Volume(const std::string& letter, const std::string& volume, const std::string& password,
-                            const std::string& options) {
+TTrueCryptVolumeItem Volume(const std::string& letter, const std::string& volume, const std::string& password = "",
+                            const std::string& options = "") {
   TTrueCryptVolumeItem item;
   item.Drive = letter;
   item.Volume = volume;
   item.Password = password;
   item.Options = options;
   return item;
+}
+
+void AddVolume(TNetworkDriveItem& drive, const std::string& letter, const std::string& volume,
+               const std::string& password = "", const std::string& options = "") {
+  drive.TrueCryptVolumesList.push_back(
+      std::make_unique<TTrueCryptVolumeItem>(Volume(letter, volume, password, options)));
 }
 
 // The arguments a Windows program's C runtime makes of a command line (documented rules).
@@ -81,17 +76,16 @@ std::vector<std::string> ParseCommandLine(const std::string& line) {
   return args;
 }
 
-struct ConnectedDrive {
-  SimMachine pc;
-  TestApp app{pc};
-  ConnectedDrive() {
-    pc.AddShare(kMedia);
+// H: under control on a machine with TrueCrypt installed.
+struct ProgramsAndVolumesScenario : ::testing::Test, TestMachine {
+  ProgramsAndVolumesScenario() {
     pc.WriteFile(kTrueCrypt, "");
-    app.StartWith({{"H:", kMedia}});
+    app.StartWithShares({{"H:", kMedia}});
     app.configuration.Prefs.TrueCryptProgramLocation = kTrueCrypt;
   }
   TNetworkDriveItem& H() { return app.Drive("H:"); }
 };
+using TrueCryptToolsScenario = ProgramsAndVolumesScenario;
 
 }  // namespace
 
@@ -127,19 +121,18 @@ TEST(TrueCryptCommandLine, QuotesAndTrailingBackslashesCannotBreakOut) {
   }
 }
 
-TEST(ProgramsAndVolumesScenario, StartedOnceOnTheFirstConnectWithDelays) {
-  ConnectedDrive d;
-  AddProgram(d.H(), R"(H:\tools\sync.exe)", "/quiet");
-  AddProgram(d.H(), "", "ignored");
-  AddProgram(d.H(), R"(H:\notes.txt)", "");
-  AddVolume(d.H(), "T:", R"(H:\safe.tc)", "pw");
-  AddVolume(d.H(), "U:", R"(H:\archive.tc)", "", "/m ro");
-  d.app.NewMessages();
-  const int64_t start = d.pc.NowMs();
+TEST_F(ProgramsAndVolumesScenario, StartedOnceOnTheFirstConnectWithDelays) {
+  AddProgram(H(), R"(H:\tools\sync.exe)", "/quiet");
+  AddProgram(H(), "", "ignored");
+  AddProgram(H(), R"(H:\notes.txt)", "");
+  AddVolume(H(), "T:", R"(H:\safe.tc)", "pw");
+  AddVolume(H(), "U:", R"(H:\archive.tc)", "", "/m ro");
+  app.NewMessages();
+  const int64_t start = pc.NowMs();
 
-  d.app.engine.ConnectDrives(false, "");
+  app.engine.ConnectDrives(false, "");
 
-  const auto& s = d.pc.Starts;
+  const auto& s = pc.Starts;
   ASSERT_EQ(s.size(), 6u);
   EXPECT_EQ(s[0].Parameters, "/d T: /q /f /s");
   EXPECT_EQ(s[0].ShowCommand, win::SW_SHOWNORMAL);
@@ -162,129 +155,124 @@ TEST(ProgramsAndVolumesScenario, StartedOnceOnTheFirstConnectWithDelays) {
   EXPECT_EQ(s[5].Parameters, "");
   EXPECT_EQ(s[5].AtMs, start + 10000);
 
-  const std::string wait = d.app.T(10321) + "5" + d.app.T(10322);
-  EXPECT_THAT(d.app.NewMessages(),
-              ElementsAre(d.app.T(10300) + "H:'.", wait, d.app.T(10323) + R"(H:\safe.tc)" + d.app.T(10324) + "T:' ...",
-                          wait, d.app.T(10323) + R"(H:\archive.tc)" + d.app.T(10324) + "U:' ...",
-                          d.app.T(10315) + R"(H:\tools\sync.exe' ...)", d.app.T(10315) + R"(H:\notes.txt' ...)"));
-  EXPECT_EQ(d.app.surfaces.Messages[0].ImageIndex, mkProgram);
-  EXPECT_EQ(d.app.surfaces.Messages[2].ImageIndex, mkVolume);
-  EXPECT_EQ(d.app.surfaces.Messages[3].ImageIndex, mkVolume);
-  EXPECT_FALSE(d.pc.BusyCursor());
+  const std::string wait = app.T(10321) + "5" + app.T(10322);
+  EXPECT_THAT(app.NewMessages(),
+              ElementsAre(app.T(10300) + "H:'.", wait, app.T(10323) + R"(H:\safe.tc)" + app.T(10324) + "T:' ...",
+                          wait, app.T(10323) + R"(H:\archive.tc)" + app.T(10324) + "U:' ...",
+                          app.T(10315) + R"(H:\tools\sync.exe' ...)", app.T(10315) + R"(H:\notes.txt' ...)"));
+  EXPECT_EQ(app.surfaces.Messages[0].ImageIndex, mkProgram);
+  EXPECT_EQ(app.surfaces.Messages[2].ImageIndex, mkVolume);
+  EXPECT_EQ(app.surfaces.Messages[3].ImageIndex, mkVolume);
+  EXPECT_FALSE(pc.BusyCursor());
 
   // Reconnecting, by the timer or by the user, starts nothing again.
-  d.app.engine.ConnectDrives(false, "");
-  d.H().State = dsDisconnected;
-  d.pc.MapFromOutside('H', "");
-  d.app.engine.ActionDrivesConnectDrivesExecute();
-  EXPECT_EQ(d.pc.Starts.size(), 6u);
+  app.engine.ConnectDrives(false, "");
+  H().State = dsDisconnected;
+  pc.MapFromOutside('H', "");
+  app.engine.ActionDrivesConnectDrivesExecute();
+  EXPECT_EQ(pc.Starts.size(), 6u);
 }
 
-TEST(ProgramsAndVolumesScenario, RefusedStartsAndAMissingTrueCryptAreReported) {
-  ConnectedDrive d;
-  d.pc.RemoveFile(kTrueCrypt);
-  d.pc.RefuseStart(R"(H:\gone.exe)");
-  AddProgram(d.H(), R"(H:\gone.exe)", "");
-  AddVolume(d.H(), "T:", R"(H:\safe.tc)");
-  AddVolume(d.H(), "", "");  // incomplete, yet the missing program is reported for it too
-  d.app.engine.ConnectDrives(false, "");
-  d.app.NewMessages();
-  EXPECT_THAT(d.app.MessageTexts(), ElementsAre(d.app.T(10317) + R"(H:\gone.exe'.)", d.app.T(10320),
-                                                d.app.T(10320), d.app.T(10300) + "H:'."));
-  EXPECT_EQ(d.app.surfaces.Messages[0].ImageIndex, mkWarning);
-  EXPECT_EQ(d.app.surfaces.Messages[1].ImageIndex, mkError);
-  EXPECT_EQ(d.pc.Starts.size(), 1u);
+TEST_F(ProgramsAndVolumesScenario, RefusedStartsAndAMissingTrueCryptAreReported) {
+  pc.RemoveFile(kTrueCrypt);
+  pc.RefuseStart(R"(H:\gone.exe)");
+  AddProgram(H(), R"(H:\gone.exe)", "");
+  AddVolume(H(), "T:", R"(H:\safe.tc)");
+  AddVolume(H(), "", "");  // incomplete, yet the missing program is reported for it too
+  app.engine.ConnectDrives(false, "");
+  app.NewMessages();
+  EXPECT_THAT(app.MessageTexts(), ElementsAre(app.T(10317) + R"(H:\gone.exe'.)", app.T(10320),
+                                                app.T(10320), app.T(10300) + "H:'."));
+  EXPECT_EQ(app.surfaces.Messages[0].ImageIndex, mkWarning);
+  EXPECT_EQ(app.surfaces.Messages[1].ImageIndex, mkError);
+  EXPECT_EQ(pc.Starts.size(), 1u);
 
   // With TrueCrypt present: an incomplete entry is skipped silently, a refused mount warns.
-  d.pc.WriteFile(kTrueCrypt, "");
-  d.pc.RefuseStart(kTrueCrypt);
-  d.app.configuration.Prefs.DelayVolumeMount = 0;
-  d.pc.Starts.clear();
-  d.app.engine.MountVolumes(d.H(), true);
-  EXPECT_THAT(d.app.NewMessages(), ElementsAre(d.app.T(10325) + R"(H:\safe.tc'.)"));
-  EXPECT_EQ(d.app.surfaces.Messages[0].ImageIndex, mkWarning);
-  ASSERT_EQ(d.pc.Starts.size(), 2u);  // dismount and mount, no delay
-  EXPECT_EQ(d.pc.Starts[1].AtMs, d.pc.Starts[0].AtMs);
+  pc.WriteFile(kTrueCrypt, "");
+  pc.RefuseStart(kTrueCrypt);
+  app.configuration.Prefs.DelayVolumeMount = 0;
+  pc.Starts.clear();
+  app.engine.MountVolumes(H(), true);
+  EXPECT_THAT(app.NewMessages(), ElementsAre(app.T(10325) + R"(H:\safe.tc'.)"));
+  EXPECT_EQ(app.surfaces.Messages[0].ImageIndex, mkWarning);
+  ASSERT_EQ(pc.Starts.size(), 2u);  // dismount and mount, no delay
+  EXPECT_EQ(pc.Starts[1].AtMs, pc.Starts[0].AtMs);
 }
 
-TEST(ProgramsAndVolumesScenario, RequestsNowFromThePropertiesDialog) {
-  ConnectedDrive d;
-  AddProgram(d.H(), R"(C:\tools\app.exe)", "-x");
-  AddVolume(d.H(), "T:", R"(H:\safe.tc)");
-  d.H().State = dsDisconnected;
+TEST_F(ProgramsAndVolumesScenario, RequestsNowFromThePropertiesDialog) {
+  AddProgram(H(), R"(C:\tools\app.exe)", "-x");
+  AddVolume(H(), "T:", R"(H:\safe.tc)");
+  H().State = dsDisconnected;
 
   // Automatic requests do nothing for a drive that is not connected.
-  d.app.engine.RunPrograms(d.H(), false);
-  d.app.engine.MountVolumes(d.H(), false);
-  EXPECT_THAT(d.pc.Starts, IsEmpty());
-  EXPECT_FALSE(d.H().ProgramsHaveBeenRunned);
+  app.engine.RunPrograms(H(), false);
+  app.engine.MountVolumes(H(), false);
+  EXPECT_THAT(pc.Starts, IsEmpty());
+  EXPECT_FALSE(H().ProgramsHaveBeenRunned);
   // "Run these programs now" runs them anyway; "Mount these volumes now" needs the drive.
-  d.app.engine.RunPrograms(d.H(), true);
-  d.app.engine.MountVolumes(d.H(), true);
-  ASSERT_EQ(d.pc.Starts.size(), 1u);
-  EXPECT_EQ(d.pc.Starts[0].File, R"(C:\tools\app.exe)");
-  EXPECT_TRUE(d.H().ProgramsHaveBeenRunned);
-  EXPECT_FALSE(d.H().VolumesHaveBeenMounted);
+  app.engine.RunPrograms(H(), true);
+  app.engine.MountVolumes(H(), true);
+  ASSERT_EQ(pc.Starts.size(), 1u);
+  EXPECT_EQ(pc.Starts[0].File, R"(C:\tools\app.exe)");
+  EXPECT_TRUE(H().ProgramsHaveBeenRunned);
+  EXPECT_FALSE(H().VolumesHaveBeenMounted);
 
-  d.app.engine.ConnectDrives(true, "");
-  EXPECT_EQ(d.pc.Starts.size(), 3u);  // the volume, the programs already ran
-  d.app.engine.RunPrograms(d.H(), true);
-  d.app.engine.MountVolumes(d.H(), true);
-  EXPECT_EQ(d.pc.Starts.size(), 6u);
+  app.engine.ConnectDrives(true, "");
+  EXPECT_EQ(pc.Starts.size(), 3u);  // the volume, the programs already ran
+  app.engine.RunPrograms(H(), true);
+  app.engine.MountVolumes(H(), true);
+  EXPECT_EQ(pc.Starts.size(), 6u);
 }
 
-TEST(ProgramsAndVolumesScenario, AListReplacedWhileProgramsStartIsFollowedSafely) {
-  ConnectedDrive d;
-  for (const char* p : {R"(H:\a.exe)", R"(H:\b.exe)", R"(H:\c.exe)"}) AddProgram(d.H(), p, "");
-  d.H().State = dsConnected;
+TEST_F(ProgramsAndVolumesScenario, AListReplacedWhileProgramsStartIsFollowedSafely) {
+  for (const char* p : {R"(H:\a.exe)", R"(H:\b.exe)", R"(H:\c.exe)"}) AddProgram(H(), p, "");
+  H().State = dsConnected;
   int calls = 0;
-  d.pc.OnProcessMessages = [&] {
+  pc.OnProcessMessages = [&] {
     if (calls++ != 0) return;
     // A properties-dialog save assigns a shorter list into the record.
     TNetworkDriveItems scratch;
     TNetworkDriveItem& edited = *scratch.Add();
-    edited.Assign(&d.H());
+    edited.Assign(&H());
     edited.RunProgramsList.resize(1);
     edited.RunProgramsList[0]->Program = R"(H:\z.exe)";
-    d.H().Assign(&edited);
+    H().Assign(&edited);
   };
-  d.app.engine.RunPrograms(d.H(), false);
-  d.pc.OnProcessMessages = nullptr;
-  ASSERT_EQ(d.pc.Starts.size(), 1u);
-  EXPECT_EQ(d.pc.Starts[0].File, R"(H:\a.exe)");
+  app.engine.RunPrograms(H(), false);
+  pc.OnProcessMessages = nullptr;
+  ASSERT_EQ(pc.Starts.size(), 1u);
+  EXPECT_EQ(pc.Starts[0].File, R"(H:\a.exe)");
 }
 
-TEST(TrueCryptToolsScenario, StartAndDismountAll) {
-  ConnectedDrive d;
-  d.app.NewMessages();
-  d.app.engine.StartTrueCrypt();
-  EXPECT_THAT(d.app.NewMessages(), ElementsAre(d.app.T(10315) + kTrueCrypt + "' ..."));
-  EXPECT_EQ(d.app.surfaces.Messages[0].ImageIndex, mkProgram);
-  d.app.engine.DismountAllVolumes();
-  ASSERT_EQ(d.pc.Starts.size(), 2u);
-  EXPECT_FALSE(d.pc.Starts[0].ParametersGiven);
-  EXPECT_EQ(d.pc.Starts[0].ShowCommand, win::SW_SHOWNORMAL);
-  EXPECT_EQ(d.pc.Starts[1].Parameters, "/d /q /f /s");
-  EXPECT_EQ(d.pc.Starts[1].ShowCommand, win::SW_SHOWNORMAL);
-  EXPECT_THAT(d.app.NewMessages(), IsEmpty());
+TEST_F(TrueCryptToolsScenario, StartAndDismountAll) {
+  app.NewMessages();
+  app.engine.StartTrueCrypt();
+  EXPECT_THAT(app.NewMessages(), ElementsAre(app.T(10315) + kTrueCrypt + "' ..."));
+  EXPECT_EQ(app.surfaces.Messages[0].ImageIndex, mkProgram);
+  app.engine.DismountAllVolumes();
+  ASSERT_EQ(pc.Starts.size(), 2u);
+  EXPECT_FALSE(pc.Starts[0].ParametersGiven);
+  EXPECT_EQ(pc.Starts[0].ShowCommand, win::SW_SHOWNORMAL);
+  EXPECT_EQ(pc.Starts[1].Parameters, "/d /q /f /s");
+  EXPECT_EQ(pc.Starts[1].ShowCommand, win::SW_SHOWNORMAL);
+  EXPECT_THAT(app.NewMessages(), IsEmpty());
 
-  d.pc.RemoveFile(kTrueCrypt);
-  d.app.engine.DismountAllVolumes();
-  d.app.engine.StartTrueCrypt();
-  EXPECT_EQ(d.pc.Starts.size(), 2u);
-  EXPECT_THAT(d.app.NewMessages(), IsEmpty());
-  ASSERT_EQ(d.pc.MessageBoxes.size(), 1u);
-  EXPECT_EQ(d.pc.MessageBoxes[0].Text, d.app.T(10320));
-  EXPECT_EQ(d.pc.MessageBoxes[0].Caption, "Quillbay");
-  EXPECT_EQ(d.pc.MessageBoxes[0].Kind, MessageBoxKind::Information);
+  pc.RemoveFile(kTrueCrypt);
+  app.engine.DismountAllVolumes();
+  app.engine.StartTrueCrypt();
+  EXPECT_EQ(pc.Starts.size(), 2u);
+  EXPECT_THAT(app.NewMessages(), IsEmpty());
+  ASSERT_EQ(pc.MessageBoxes.size(), 1u);
+  EXPECT_EQ(pc.MessageBoxes[0].Text, app.T(10320));
+  EXPECT_EQ(pc.MessageBoxes[0].Caption, "Quillbay");
+  EXPECT_EQ(pc.MessageBoxes[0].Kind, MessageBoxKind::Information);
 }
 
-TEST(ProgramsAndVolumesScenario, TheShellsLastErrorCodeIsNotTakenForAStart) {
-  ConnectedDrive d;
-  d.pc.RefuseStart(R"(H:\needs-a-dll.exe)", 32);  // SE_ERR_DLLNOTFOUND
-  AddProgram(d.H(), R"(H:\needs-a-dll.exe)", "");
-  d.app.engine.ConnectDrives(false, "");
-  ASSERT_FALSE(d.app.surfaces.Messages.empty());
-  EXPECT_EQ(d.app.MessageTexts()[0], d.app.T(10317) + R"(H:\needs-a-dll.exe'.)");
-  EXPECT_EQ(d.app.surfaces.Messages[0].ImageIndex, mkWarning);
+TEST_F(ProgramsAndVolumesScenario, TheShellsLastErrorCodeIsNotTakenForAStart) {
+  pc.RefuseStart(R"(H:\needs-a-dll.exe)", 32);  // SE_ERR_DLLNOTFOUND
+  AddProgram(H(), R"(H:\needs-a-dll.exe)", "");
+  app.engine.ConnectDrives(false, "");
+  ASSERT_FALSE(app.surfaces.Messages.empty());
+  EXPECT_EQ(app.MessageTexts()[0], app.T(10317) + R"(H:\needs-a-dll.exe'.)");
+  EXPECT_EQ(app.surfaces.Messages[0].ImageIndex, mkWarning);
 }

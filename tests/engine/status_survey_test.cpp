@@ -9,19 +9,19 @@ using ::testing::IsEmpty;
 
 namespace {
 
-const std::string kMedia = R"(\\nas\media)";
-const std::string kOffice = R"(\\files\office)";
+// On a second server, so that one server can fail alone.
+const std::string kFilesOffice = R"(\\files\office)";
 
 std::string Summary(TestApp& app, int connected, int disconnected, int inError) {
   return app.T(10222) + std::to_string(connected) + " \r\n" + app.T(10223) + std::to_string(disconnected) +
          " \r\n" + app.T(10224) + std::to_string(inError);
 }
 
+struct StatusSurveyScenario : ::testing::Test, TestMachine {};
+
 }  // namespace
 
-TEST(StatusSurveyScenario, NoDriveUnderControlShowsThreeZeros) {
-  SimMachine pc;
-  TestApp app(pc);
+TEST_F(StatusSurveyScenario, NoDriveUnderControlShowsThreeZeros) {
   app.Start();
 
   app.engine.UpdateDriveStatus();
@@ -34,10 +34,8 @@ TEST(StatusSurveyScenario, NoDriveUnderControlShowsThreeZeros) {
   EXPECT_EQ(app.surfaces.BalloonHintMessage.ShownCount, 0);
 }
 
-TEST(StatusSurveyScenario, RowsAndCountersFollowTheRecords) {
-  SimMachine pc;
-  TestApp app(pc);
-  app.StartWith({{"H:", R"(\\NAS\Media)", "", "", "Films"}, {"K:", kOffice}, {"M:", R"(\\x\y)"}, {"P:", R"(\\x\z)"}});
+TEST_F(StatusSurveyScenario, RowsAndCountersFollowTheRecords) {
+  app.StartWith({{"H:", R"(\\NAS\Media)", "", "", "Films"}, {"K:", kFilesOffice}, {"M:", R"(\\x\y)"}, {"P:", R"(\\x\z)"}});
   app.Drive("H:").State = dsConnected;
   app.Drive("H:").RealLocation = R"(\\NAS\Media)";
   app.Drive("H:").FreeSpace = 0;
@@ -84,12 +82,8 @@ TEST(StatusSurveyScenario, RowsAndCountersFollowTheRecords) {
   EXPECT_EQ(app.surfaces.StatusText, Summary(app, 3, 0, 0));
 }
 
-TEST(StatusSurveyScenario, BalloonsAppearWhenErrorsAppearAndClear) {
-  SimMachine pc;
-  pc.AddShare(kMedia);
-  pc.AddShare(kOffice);
-  TestApp app(pc);
-  app.StartWith({{"H:", kMedia}, {"K:", kOffice}});
+TEST_F(StatusSurveyScenario, BalloonsAppearWhenErrorsAppearAndClear) {
+  app.StartWithShares({{"H:", kMedia}, {"K:", kFilesOffice}});
   TBalloonHint& balloon = app.surfaces.BalloonHintMessage;
 
   pc.SetServerReachable("files", false);
@@ -132,12 +126,8 @@ TEST(StatusSurveyScenario, BalloonsAppearWhenErrorsAppearAndClear) {
   EXPECT_EQ(balloon.Kind, 3);
 }
 
-TEST(StatusSurveyScenario, RecoveryWhileADriveStaysDisconnectedIsAWarning) {
-  SimMachine pc;
-  pc.AddShare(kMedia);
-  pc.AddShare(kOffice);
-  TestApp app(pc);
-  app.StartWith({{"H:", kMedia}, {"K:", kOffice}});
+TEST_F(StatusSurveyScenario, RecoveryWhileADriveStaysDisconnectedIsAWarning) {
+  app.StartWithShares({{"H:", kMedia}, {"K:", kFilesOffice}});
   pc.SetServerReachable("nas", false);
   app.engine.ConnectDrives(false, "");
   ASSERT_TRUE(app.engine.PreviousConnectionError);
@@ -154,11 +144,8 @@ TEST(StatusSurveyScenario, RecoveryWhileADriveStaysDisconnectedIsAWarning) {
   EXPECT_EQ(app.surfaces.TrayPicture, kImageDisconnected);
 }
 
-TEST(StatusSurveyScenario, DisabledBalloonsShowNothingButTheStateStillFollows) {
-  SimMachine pc;
-  pc.AddShare(kMedia);
-  TestApp app(pc);
-  app.StartWith({{"H:", kMedia}});
+TEST_F(StatusSurveyScenario, DisabledBalloonsShowNothingButTheStateStillFollows) {
+  app.StartWithShares({{"H:", kMedia}});
   app.configuration.Prefs.DisableBalloonMessages = true;
 
   pc.SetServerReachable("nas", false);

@@ -4,9 +4,11 @@
 
 #include "support/TestApp.h"
 
-TEST(SurfacesScenario, NewestMessageFirstWithItsTime) {
-  SimMachine pc;
-  TestApp app(pc);
+namespace {
+struct SurfacesScenario : ::testing::Test, TestMachine {};
+}  // namespace
+
+TEST_F(SurfacesScenario, NewestMessageFirstWithItsTime) {
   app.surfaces.AddMessage(mkInformation, "first");
   pc.Advance(61000);
   app.surfaces.AddMessage(mkError, "second");
@@ -20,9 +22,7 @@ TEST(SurfacesScenario, NewestMessageFirstWithItsTime) {
   EXPECT_EQ(rows[0].Time, "09:01:01");
 }
 
-TEST(SurfacesScenario, BalloonIsWithdrawnTenSecondsAfterTheLatestOne) {
-  SimMachine pc;
-  TestApp app(pc);
+TEST_F(SurfacesScenario, BalloonIsWithdrawnTenSecondsAfterTheLatestOne) {
   TBalloonHint& balloon = app.surfaces.BalloonHintMessage;
   balloon.HideBalloon();  // nothing shown: changes nothing
   EXPECT_FALSE(balloon.Visible);
@@ -45,9 +45,7 @@ TEST(SurfacesScenario, BalloonIsWithdrawnTenSecondsAfterTheLatestOne) {
   EXPECT_FALSE(balloon.Visible);
 }
 
-TEST(SurfacesScenario, TrayTipKeepsTheFirst127Characters) {
-  SimMachine pc;
-  TestApp app(pc);
+TEST_F(SurfacesScenario, TrayTipKeepsTheFirst127Characters) {
   app.surfaces.SetTrayTip(std::string(127, 'a') + "bcd");
   EXPECT_EQ(app.surfaces.TrayTip, std::string(127, 'a'));
   app.surfaces.SetTrayTip("short");

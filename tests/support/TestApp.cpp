@@ -12,6 +12,44 @@ std::string ReadSourceFile(const std::string& relativePath) {
   return bytes.str();
 }
 
+std::vector<SimNetCall> CallsOf(const SimMachine& pc, const std::string& call, const std::string& drive) {
+  std::vector<SimNetCall> found;
+  for (const SimNetCall& c : pc.NetCalls)
+    if (c.Call == call && (drive.empty() || c.LocalName == drive)) found.push_back(c);
+  return found;
+}
+
+int CountCalls(const SimMachine& pc, const std::string& call, const std::string& drive) {
+  return static_cast<int>(CallsOf(pc, call, drive).size());
+}
+
+void ThrowingNetwork::ThrowIf(const char* call, const char* letter) const {
+  if (call_ == call && letter != nullptr && letter_ == letter) throw std::runtime_error("provider crashed");
+}
+uint32_t ThrowingNetwork::AddConnection2(const NetResource& r, const char* p, const char* u, uint32_t f) {
+  ThrowIf("AddConnection2", r.LocalName);
+  return real_.AddConnection2(r, p, u, f);
+}
+uint32_t ThrowingNetwork::AddConnection(const char* remote, const char* p, const char* local) {
+  ThrowIf("AddConnection", local);
+  return real_.AddConnection(remote, p, local);
+}
+uint32_t ThrowingNetwork::CancelConnection2(const char* name, uint32_t flags, bool force) {
+  ThrowIf("CancelConnection2", name);
+  return real_.CancelConnection2(name, flags, force);
+}
+uint32_t ThrowingNetwork::GetUniversalName(const char* local, std::string& remote) {
+  ThrowIf("GetUniversalName", local);
+  return real_.GetUniversalName(local, remote);
+}
+
+Platform WithNetwork(const Platform& b, Network& network) {
+  return Platform{network, b.drives, b.files, b.registry, b.shell, b.environment, b.clock, b.ui};
+}
+Platform WithClock(const Platform& b, Clock& clock) {
+  return Platform{b.network, b.drives, b.files, b.registry, b.shell, b.environment, clock, b.ui};
+}
+
 TestApp::TestApp(SimMachine& machine)
     : pc(machine),
       configuration(machine.platform(), language),
@@ -40,6 +78,28 @@ void TestApp::StartWith(const std::vector<TestDrive>& drives) {
     item->NetworkName = wanted.NetworkName;
     item->QbyControl = true;
   }
+}
+
+void TestApp::StartWithShares(const std::vector<TestDrive>& drives) {
+  for (const TestDrive& wanted : drives) pc.AddShare(wanted.NetworkLocation);
+  StartWith(drives);
+}
+
+void TestApp::Select(const std::string& drive) {
+  engine.UpdateDriveStatus();
+  for (size_t row = 0; row < surfaces.DriveRows.size(); ++row) {
+    if (surfaces.DriveRows[row].Drive != nullptr && surfaces.DriveRows[row].Drive->Drive == drive) {
+      surfaces.SelectedDriveRow = static_cast<int>(row);
+      return;
+    }
+  }
+  throw std::runtime_error("no drive-list row for " + drive);
+}
+
+int TestApp::ImageOf(const std::string& text) const {
+  for (const TMessageRow& row : surfaces.Messages)
+    if (row.Text == text) return row.ImageIndex;
+  return -1;
 }
 
 TNetworkDriveItem& TestApp::Drive(const std::string& drive) {

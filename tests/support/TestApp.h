@@ -1,6 +1,7 @@
 #pragma once
 // A whole program on a simulated machine, as the tests drive it: the configuration with
 // its drives, the English texts from the real Languages.ini, the surfaces and the engine.
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,37 @@
 
 // The bytes of a file of the source tree (e.g. resources/Languages.ini).
 std::string ReadSourceFile(const std::string& relativePath);
+
+// Shares the tests map; all on one server, "nas".
+inline const std::string kMedia = R"(\\nas\media)";
+inline const std::string kOffice = R"(\\nas\office)";
+inline const std::string kPhotos = R"(\\nas\photos)";
+inline const std::string kMusic = R"(\\nas\music)";
+inline const std::string kBackup = R"(\\nas\backup)";
+
+// The network calls of one kind, optionally only those for one letter ("H:").
+std::vector<SimNetCall> CallsOf(const SimMachine& pc, const std::string& call, const std::string& drive = "");
+int CountCalls(const SimMachine& pc, const std::string& call, const std::string& drive);
+
+// The machine's network, except that one call for one letter fails unexpectedly.
+class ThrowingNetwork : public Network {
+ public:
+  ThrowingNetwork(Network& real, std::string call, std::string letter)
+      : real_(real), call_(std::move(call)), letter_(std::move(letter)) {}
+  uint32_t AddConnection2(const NetResource& r, const char* p, const char* u, uint32_t f) override;
+  uint32_t AddConnection(const char* remote, const char* p, const char* local) override;
+  uint32_t CancelConnection2(const char* name, uint32_t flags, bool force) override;
+  uint32_t GetUniversalName(const char* local, std::string& remote) override;
+
+ private:
+  void ThrowIf(const char* call, const char* letter) const;
+  Network& real_;
+  std::string call_, letter_;
+};
+
+// The platform with one service replaced.
+Platform WithNetwork(const Platform& base, Network& network);
+Platform WithClock(const Platform& base, Clock& clock);
 
 struct TestDrive {
   std::string Drive;             // "H:"
@@ -31,7 +63,13 @@ class TestApp {
   void Start();
   // Start() after putting these drives under control in memory (no file needed).
   void StartWith(const std::vector<TestDrive>& drives);
+  // StartWith() on a machine that has a share for every drive's location.
+  void StartWithShares(const std::vector<TestDrive>& drives);
   TNetworkDriveItem& Drive(const std::string& drive);
+  // Surveys, then selects the drive-list row of the drive, as a click would.
+  void Select(const std::string& drive);
+  // The picture of the message with this text, or -1.
+  int ImageOf(const std::string& text) const;
   std::string T(int id) const { return language.Translate(id); }
   // Message texts, newest first.
   std::vector<std::string> MessageTexts() const;
@@ -46,4 +84,10 @@ class TestApp {
 
  private:
   size_t seen_ = 0;
+};
+
+// A fresh machine with the program on it; tests derive their fixtures from it.
+struct TestMachine {
+  SimMachine pc;
+  TestApp app{pc};
 };

@@ -54,7 +54,7 @@ std::string FreeLetters() {
 }
 
 // APPDATA pointed at a folder of the test's own; Deployment.ini beside the test program
-// while the test runs. Everything is removed again afterwards.
+// while the test runs. Everything, the machine's own autostart value too, is put back afterwards.
 class RealProfile {
  public:
   RealProfile() {
@@ -68,8 +68,10 @@ class RealProfile {
     SetEnvironmentVariableA("APPDATA", folder_.c_str());
     iniPath = folder_ + "\\Quillbay.ini";
     deploymentPath = ExecutableFolder(machine.platform()) + "Deployment.ini";
+    hadRun_ = RunValue(kAutoStartValueName, previousRun_);
   }
   ~RealProfile() {
+    SetAutoStart(machine.platform(), kAutoStartValueName, previousRun_, hadRun_, RegistryRoot::CurrentUser);
     DeleteFileA(iniPath.c_str());
     DeleteFileA(deploymentPath.c_str());
     RemoveDirectoryA(folder_.c_str());
@@ -94,6 +96,8 @@ class RealProfile {
   std::string folder_;
   std::string previousAppData_;
   bool hadAppData_ = false;
+  std::string previousRun_;
+  bool hadRun_ = false;
 };
 
 TEST(ConfigurationOnWindows, FilesOnDiskReadAndWriteLikeTheProfileFunctions) {
@@ -130,9 +134,7 @@ TEST(ConfigurationOnWindows, FilesOnDiskReadAndWriteLikeTheProfileFunctions) {
   drive->TrueCryptVolumesList[0]->Drive = "T:";
   drive->TrueCryptVolumesList[0]->Password = "vault";
   run->NetworkLocationHistoryList = {"\\\\nas\\media", "", "\\\\nas\\old"};
-  std::string previousRun;
-  const bool hadRun = RunValue(kAutoStartValueName, previousRun);
-  run->Prefs.StartAutomaticallyByWindows = false;  // leave the machine's autostart alone
+  run->Prefs.StartAutomaticallyByWindows = false;
   run->SaveConfiguration();
 
   // What Windows' own profile functions see in the saved file.
@@ -153,7 +155,6 @@ TEST(ConfigurationOnWindows, FilesOnDiskReadAndWriteLikeTheProfileFunctions) {
   EXPECT_EQ(Profile(path, "NetworkLocationHistoryList", "2"), "\\\\nas\\old");
   std::string value;
   EXPECT_FALSE(RunValue(kAutoStartValueName, value));
-  if (hadRun) SetAutoStart(profile.machine.platform(), kAutoStartValueName, previousRun, true, RegistryRoot::CurrentUser);
 
   // A file Windows wrote key by key reads back the same.
   WritePrivateProfileStringA(section.c_str(), "NetworkName", "Written by Windows", path.c_str());
@@ -187,12 +188,8 @@ TEST(ConfigurationOnWindows, AFileLockedAtStartUpIsNotOverwritten) {
 TEST(ConfigurationOnWindows, AFolderThatCannotBeWrittenGivesTheErrorAndNoFile) {
   RealProfile profile;
   auto run = profile.Start();
-  run->Prefs.StartAutomaticallyByWindows = false;
-  std::string previousRun;
-  const bool hadRun = RunValue(kAutoStartValueName, previousRun);
   run->IniFile = std::make_unique<TIniFile>(profile.machine.platform(), profile.iniPath + ".missing\\Quillbay.ini");
   EXPECT_THROW(run->SaveConfiguration(), EIniFileError);
-  if (hadRun) SetAutoStart(profile.machine.platform(), kAutoStartValueName, previousRun, true, RegistryRoot::CurrentUser);
   EXPECT_EQ(GetFileAttributesA((profile.iniPath + ".missing").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
@@ -214,8 +211,6 @@ TEST(ConfigurationOnWindows, AutostartValueInTheRealRunKey) {
 
 TEST(ConfigurationOnWindows, SaveWritesTheQuotedProgramPathForLogon) {
   RealProfile profile;
-  std::string previousRun;
-  const bool hadRun = RunValue(kAutoStartValueName, previousRun);
   auto run = profile.Start();
   run->Prefs.StartAutomaticallyByWindows = true;
   run->SaveConfiguration();
@@ -223,7 +218,6 @@ TEST(ConfigurationOnWindows, SaveWritesTheQuotedProgramPathForLogon) {
   std::string value;
   EXPECT_TRUE(RunValue(kAutoStartValueName, value));
   EXPECT_EQ(value, "\"" + profile.machine.platform().environment.ExecutablePath() + "\"");
-  SetAutoStart(profile.machine.platform(), kAutoStartValueName, previousRun, hadRun, RegistryRoot::CurrentUser);
 }
 
 }  // namespace

@@ -77,11 +77,8 @@ std::vector<IniCase> Corpus() {
                     "[\tTabSec\t]\r\nt=1\r\n"
                     "[\x1a"
                     "CtrlZ\x1a]\r\nz=1\r\n",
-                    {{"Spaced Section", "key one"},
-                     {" Spaced Section ", " key one "},
-                     {"Spaced Section", "keyone"},
-                     {"\tTabSec", "t"},
-                     {"CtrlZ", "z"}},
+                    {{"Spaced Section", "key one"}, {" Spaced Section ", " key one "}, {"Spaced Section", "keyone"},
+                     {"\tTabSec", "t"}, {"CtrlZ", "z"}},
                     {" Spaced Section ", "Spaced  Section", "TabSec"}});
 
   corpus.push_back({"Quotes",
@@ -111,52 +108,23 @@ std::vector<IniCase> Corpus() {
                     "[MiXeD]\r\nKeY=1\r\nkey=2\r\n[mixed]\r\nother=3\r\n"
                     "[\xc0"
                     "ccent]\r\n\xc9t\xe9=2\r\n[\x8a]\r\nk=3\r\n",
-                    {{"mixed", "KEY"},
-                     {"MIXED", "other"},
-                     {"\xe0"
-                      "ccent",
-                      "\xc9t\xe9"},
-                     {"\xc0"
-                      "CCENT",
-                      "\xe9t\xe9"},
-                     {"\xc0"
-                      "ccent",
-                      "\xc9T\xc9"},
-                     {"\x9a", "k"},
-                     {"\x8a", "K"}},
-                    {"\xe0"
-                     "ccent",
-                     "\x9a"}});
+                    {{"mixed", "KEY"}, {"MIXED", "other"}, {"\xe0" "ccent", "\xc9t\xe9"}, {"\xc0" "CCENT", "\xe9t\xe9"},
+                     {"\xc0" "ccent", "\xc9T\xc9"}, {"\x9a", "k"}, {"\x8a", "K"}},
+                    {"\xe0" "ccent", "\x9a"}});
 
   corpus.push_back({"CommentsAndBareLines",
                     "; top comment\r\n"
                     "[A]\r\n;c=1\r\n# hash=2\r\nfoo\r\nfoo=bar\r\nplain\r\n;[NotASection]\r\n"
                     "rem x=3\r\n[B]\r\n;only=comment\r\n[C]\r\nbare\r\n",
-                    {{"A", ";c"},
-                     {"A", "# hash"},
-                     {"A", "foo"},
-                     {"A", "plain"},
-                     {"A", ";[NotASection]"},
-                     {"B", ";only"},
-                     {"", "; top comment"},
-                     {"C", "bare"}},
+                    {{"A", ";c"}, {"A", "# hash"}, {"A", "foo"}, {"A", "plain"}, {"A", ";[NotASection]"},
+                     {"B", ";only"}, {"", "; top comment"}, {"C", "bare"}},
                     {"NotASection", "C"}});
 
   corpus.push_back({"Headers",
                     "[A]\r\n[X=5\r\n[B\r\nk=1\r\n[C] junk\r\nj=2\r\n[D]x]y\r\nq=3\r\n[]\r\nz=5\r\n[B=5\r\n"
                     "[E]]\r\ne=1\r\n  [F]\r\nf=1\r\n[G]=x\r\ng=1\r\n[\r\n]\r\nafter=1\r\n[H]\r\n",
-                    {{"A", "[B"},
-                     {"A", "[X"},
-                     {"A", "k"},
-                     {"A", "z"},
-                     {"", "z"},
-                     {"D]x", "q"},
-                     {"D", "q"},
-                     {"E]", "e"},
-                     {"G", "g"},
-                     {"G", "=x"},
-                     {"F", "]"},
-                     {"F", "after"}},
+                    {{"A", "[B"}, {"A", "[X"}, {"A", "k"}, {"A", "z"}, {"", "z"}, {"D]x", "q"}, {"D", "q"},
+                     {"E]", "e"}, {"G", "g"}, {"G", "=x"}, {"F", "]"}, {"F", "after"}},
                     {"B", "D", "E", "G", "H", "[B", "]"}});
 
   corpus.push_back({"BeforeSectionAndEmptyNames",

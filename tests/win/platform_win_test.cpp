@@ -4,7 +4,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <iostream>
 #include <stdexcept>
 #include <thread>
 
@@ -74,7 +73,6 @@ TEST(Win32Drives, LettersAnswerAsAUserRelyOn) {
     const uint32_t type = drives.GetDriveType(Root(letter).c_str());
     const bool present = (mask & (1u << (letter - 'A'))) != 0;
     EXPECT_EQ(present, type != DRIVE_NO_ROOT_DIR) << letter << ": has type " << type;
-    if (present) std::cout << "  " << letter << ": type " << type << "\n";
   }
 
   const char free = FreeLetter();
@@ -83,11 +81,8 @@ TEST(Win32Drives, LettersAnswerAsAUserRelyOn) {
   EXPECT_EQ(drives.GetFileAttributes((std::string(1, free) + ":").c_str()), INVALID_FILE_ATTRIBUTES);
   uint64_t available = 1, total = 1;
   EXPECT_FALSE(drives.GetDiskFreeSpaceEx(Root(free).c_str(), available, total));
-}
 
-TEST(Win32Drives, FixedDiskReportsItsSpaceAndAnswersAsADirectory) {
-  Win32Drives drives;
-  uint64_t available = 0, total = 0;
+  // The fixed disk reports its space and answers as a directory.
   ASSERT_TRUE(drives.GetDiskFreeSpaceEx("C:\\", available, total));
   EXPECT_GT(total, 0u);
   EXPECT_LE(available, total);
@@ -273,16 +268,6 @@ TEST(Win32Network, UnmappedLetterAndUnknownServerFail) {
   const uint32_t addWithUserResult = network.AddConnection2(resource, "secret", "alice", 0);
   const uint32_t addOldResult = network.AddConnection("\\\\nosuchserver\\share", nullptr, drive.c_str());
 
-  std::cout << "  GetUniversalName " << drive << " = " << universalResult << "\n"
-            << "  CancelConnection2 " << drive << " = " << cancelResult << "\n"
-            << "  AddConnection2 \\\\nosuchserver\\share = " << addResult << " (with user " << addWithUserResult
-            << ")\n"
-            << "  AddConnection \\\\nosuchserver\\share = " << addOldResult << "\n";
-  RecordProperty("GetUniversalName", static_cast<int>(universalResult));
-  RecordProperty("CancelConnection2", static_cast<int>(cancelResult));
-  RecordProperty("AddConnection2", static_cast<int>(addResult));
-  RecordProperty("AddConnection", static_cast<int>(addOldResult));
-
   EXPECT_NE(universalResult, 0u);
   EXPECT_EQ(universal, "unchanged");
   EXPECT_NE(cancelResult, 0u);
@@ -306,13 +291,6 @@ TEST(Win32DeviceChange, DecodesWhatTheSystemSends) {
   EXPECT_EQ(change.UnitMask, 0x80u);
   EXPECT_EQ(change.Flags, 2u);
 
-  volume.dbcv_unitmask = (1u << 4) | (1u << 25);
-  volume.dbcv_flags = DBTF_MEDIA | DBTF_NET;
-  change = DecodeDeviceChange(DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(&volume));
-  EXPECT_EQ(change.Event, 0x8000u);
-  EXPECT_EQ(change.UnitMask, (1u << 4) | (1u << 25));
-  EXPECT_EQ(change.Flags, 3u);
-
   // A port is not a volume: no mask or flags are read from it.
   struct {
     DEV_BROADCAST_HDR header;
@@ -325,11 +303,9 @@ TEST(Win32DeviceChange, DecodesWhatTheSystemSends) {
   EXPECT_EQ(change.UnitMask, 0u);
   EXPECT_EQ(change.Flags, 0u);
 
+  // No header, or events whose lParam is not a pointer: nothing must be read.
   change = DecodeDeviceChange(DBT_DEVICEREMOVECOMPLETE, 0);
-  EXPECT_EQ(change.Event, 0x8004u);
   EXPECT_EQ(change.DeviceType, 0u);
-
-  // Events without a header: lParam is not a pointer and must not be read.
   change = DecodeDeviceChange(DBT_DEVNODES_CHANGED, 1);
   EXPECT_EQ(change.Event, static_cast<uint32_t>(DBT_DEVNODES_CHANGED));
   EXPECT_EQ(change.DeviceType, 0u);
@@ -346,11 +322,8 @@ TEST(Win32Shell, StartedProgramReceivesTheParameters) {
   ASSERT_EQ(start.Received.ShellArguments.size(), expected.size() + 1);
   EXPECT_EQ(std::vector<std::string>(start.Received.ShellArguments.begin() + 1, start.Received.ShellArguments.end()),
             expected);
-  EXPECT_NE(start.Received.CommandLine.find("/v \"D:\\Volumes\\My Data.tc\" /l x /q /a"), std::string::npos)
-      << start.Received.CommandLine;
-}
 
-TEST(Win32Shell, NullAndEmptyParametersGiveNoArguments) {
+  // Null and empty parameters give no arguments.
   for (const char* parameters : {static_cast<const char*>(nullptr), ""}) {
     const RecordedStart start = StartRecordCommandLine(parameters, SW_SHOWDEFAULT);
     ASSERT_GT(start.ShellResult, 32);
@@ -361,9 +334,7 @@ TEST(Win32Shell, NullAndEmptyParametersGiveNoArguments) {
 
 TEST(Win32Shell, MissingProgramIsRefused) {
   Win32Shell shell;
-  const intptr_t result = shell.ShellExecute("open", "C:\\no\\such\\program.exe", nullptr, SW_SHOWNORMAL);
-  std::cout << "  ShellExecuteA of a missing program = " << result << "\n";
-  EXPECT_LE(result, 31);
+  EXPECT_LE(shell.ShellExecute("open", "C:\\no\\such\\program.exe", nullptr, SW_SHOWNORMAL), 31);
 }
 
 // ---------------------------------------------------------------- the message queue
@@ -489,8 +460,6 @@ TEST(Win32Environment, VariablesAndExpansionOfAnyLength) {
   EXPECT_EQ(environment.ExpandEnvironmentStrings("\\\\nas\\%QUILLBAY_TEST_LONG%\\x"),
             "\\\\nas\\" + longValue + "\\x");
   EXPECT_EQ(environment.ExpandEnvironmentStrings("\\\\nas\\%QUILLBAY_TEST_ABSENT%"), "\\\\nas\\%QUILLBAY_TEST_ABSENT%");
-  EXPECT_EQ(environment.ExpandEnvironmentStrings("\\\\nas\\media"), "\\\\nas\\media");
-  EXPECT_EQ(environment.ExpandEnvironmentStrings(""), "");
   SetEnvironmentVariableA("QUILLBAY_TEST_LONG", nullptr);
   SetEnvironmentVariableA("QUILLBAY_TEST_EMPTY", nullptr);
 }
@@ -509,7 +478,6 @@ TEST(Win32Environment, ProgramAndSystemFolders) {
 
   uint32_t major = 0, minor = 0;
   environment.GetVersion(major, minor);
-  std::cout << "  Windows version " << major << "." << minor << "\n";
   EXPECT_GE(major, 5u);
 }
 
@@ -517,8 +485,6 @@ TEST(Win32Environment, CodePageConversionsAsTheSystemDoesThem) {
   Win32Environment environment;
   EXPECT_EQ(environment.AnsiToWide("\\\\nas\\media"), u"\\\\nas\\media");
   EXPECT_EQ(environment.WideToAnsi(u"\\\\nas\\media"), "\\\\nas\\media");
-  EXPECT_EQ(environment.AnsiToWide(""), u"");
-  EXPECT_EQ(environment.WideToAnsi(u""), "");
   EXPECT_EQ(environment.AnsiToWide(std::string("a\0b", 3)), std::u16string(u"a\0b", 3));
   if (GetACP() != 1252) GTEST_SKIP() << "code page " << GetACP();
   EXPECT_EQ(environment.AnsiToWide("Gr\xFC\xDF\x65 \x80"), u"Gr\u00FC\u00DFe \u20AC");
@@ -557,14 +523,5 @@ TEST(Win32Clock, SleepsWaitsAndTellsTheTime) {
   EXPECT_LT(clock.NowMs() - beforeForever, 2000);
 
   const std::string now = clock.LocalTimeText();
-  std::cout << "  local time " << now << "\n";
   EXPECT_NE(now.find(':'), std::string::npos) << now;
-}
-
-TEST(Win32Platform, AggregateHandsOutTheRealServices) {
-  Win32Platform machine;
-  Platform& platform = machine.platform();
-  EXPECT_EQ(platform.drives.GetDriveType("C:\\"), static_cast<uint32_t>(DRIVE_FIXED));
-  EXPECT_TRUE(platform.ui.MainThread().OnMainThread());
-  machine.SetOwnerWindow(nullptr);
 }
