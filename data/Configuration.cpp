@@ -1,6 +1,9 @@
 #include "data/Configuration.h"
 
 #include <algorithm>
+#include <cctype>
+#include <utility>
+#include <vector>
 
 #include "data/Languages.h"
 #include "data/PasswordScrambler.h"
@@ -29,6 +32,27 @@ int32_t SafeDelayVolumeMount(int32_t seconds) { return std::clamp(seconds, 0, 60
 int32_t SafeLongReconnectInterval(int32_t minutes) {
   if (minutes < 0) return TQbyPrefs{}.LongReconnectInterval;
   return std::min(minutes, 360);
+}
+
+// The keys a drive section is rebuilt from; any other key in it was added by hand or by
+// another program and is kept.
+bool IsDriveKey(const std::string& key) {
+  auto same = [](const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+             return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+  };
+  for (const char* fixed : {"Drive", "NetworkLocation", "DriveState", "Username", "Password", "NetworkName"})
+    if (same(key, fixed)) return true;
+  for (const char* indexed : {"TrueCryptVolumeDrive_", "TrueCryptVolumeVolume_", "TrueCryptVolumePassword_",
+                              "TrueCryptVolumeOptions_", "RunProgramProgram_", "RunProgramParameters_"}) {
+    const std::string prefix(indexed);
+    if (key.size() > prefix.size() && same(key.substr(0, prefix.size()), prefix) &&
+        std::all_of(key.begin() + static_cast<std::ptrdiff_t>(prefix.size()), key.end(),
+                    [](char c) { return c >= '0' && c <= '9'; }))
+      return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -190,6 +214,9 @@ void TQbyConfiguration::SaveConfiguration() {
   for (const auto& item : NetworkDrives) {
     const TNetworkDriveItem& drive = *item;
     const std::string section = DriveSection(drive);
+    std::vector<std::pair<std::string, std::string>> handAddedKeys;
+    for (const std::string& key : f.ReadSectionKeys(section))
+      if (!IsDriveKey(key)) handAddedKeys.emplace_back(key, f.ReadString(section, key, ""));
     f.EraseSection(section);
     if (!drive.QbyControl || drive.DeploymentDrive) continue;
     f.WriteString(section, "Drive", drive.Drive);
@@ -210,6 +237,7 @@ void TQbyConfiguration::SaveConfiguration() {
       f.WriteString(section, Indexed("RunProgramProgram", n), program.Program);
       f.WriteString(section, Indexed("RunProgramParameters", n), program.Parameters);
     }
+    for (const auto& [key, value] : handAddedKeys) f.WriteString(section, key, value);
   }
 
   f.EraseSection(kHistory);

@@ -1,6 +1,7 @@
 // A look at the connection engine on the simulated machine: a start-up with three
 // drives, one of whose servers is off-line, then a few minutes of keep-alive runs in
 // which the server comes back. Prints the message list as the main window would show it.
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -50,6 +51,7 @@ int main(int argc, char** argv) {
   std::string ini =
       "[NetworkDrive_M:]\r\nNetworkLocation=\\\\nas\\media\r\nNetworkName=Media\r\n"
       "[NetworkDrive_B:]\r\nNetworkLocation=\\\\nas\\backup\r\nNetworkName=Backup\r\n"
+      "Username=alice\r\nPassword=Kefp7DZ/\r\n"
       "[NetworkDrive_P:]\r\nNetworkLocation=\\\\office\\projects\r\nNetworkName=Projects\r\n"
       "[NetworkDrive_K:]\r\nNetworkLocation=\\\\nas\\media\r\nNetworkName=Taken back\r\n";
   pc.WriteFile(ConfigurationFileName(platform), ini);
@@ -88,5 +90,10 @@ int main(int argc, char** argv) {
     std::printf("  %-3s %-10s %-20s %-20s %s\n", row.Cells[0].c_str(), row.Cells[1].c_str(),
                 row.Cells[2].c_str(), row.Cells[3].c_str(), row.Cells[4].c_str());
   std::printf("\nStatus bar:\n%s\n", surfaces.StatusText.c_str());
+
+  configuration.SaveConfiguration();
+  std::string saved = pc.FileBytes(ConfigurationFileName(platform));
+  saved.erase(std::remove(saved.begin(), saved.end(), '\r'), saved.end());
+  std::printf("\nSaved %s:\n%s", ConfigurationFileName(platform).c_str(), saved.c_str());
   return 0;
 }

@@ -433,6 +433,23 @@ TEST(SaveFailures, HandEditsMadeWhileTheProgramRunsAreKept) {
   EXPECT_NE(pc.FileBytes(kIniPath).find("[NetworkDrive_H:]"), std::string::npos);
 }
 
+TEST(SaveFailures, KeysAddedByHandToADriveSectionSurviveItsRewrite) {
+  SimMachine pc;
+  pc.WriteFile(kIniPath, Lines({"[NetworkDrive_H:]", "Owner = Bob  ", "NetworkLocation=\\\\nas\\media",
+                                "RunProgramProgram_9=C:\\old.exe", "[NetworkDrive_K:]",
+                                "NetworkLocation=\\\\nas\\gone", "Owner=Eve"}));
+  ProgramRun run(pc);
+  run.Drive("K:").Reset();  // removed: its whole section goes
+  run.configuration.SaveConfiguration();
+  const std::string saved = pc.FileBytes(kIniPath);
+  EXPECT_NE(saved.find("[NetworkDrive_H:]\r\nDrive=H:\r\nNetworkLocation=\\\\nas\\media\r\nDriveState=2\r\n"
+                       "Username=\r\nPassword=\r\nNetworkName=\r\nOwner=Bob\r\n"),
+            std::string::npos);
+  EXPECT_EQ(saved.find("old.exe"), std::string::npos);  // a program index the program owns
+  EXPECT_EQ(saved.find("Eve"), std::string::npos);
+  EXPECT_EQ(saved.find("NetworkDrive_K:"), std::string::npos);
+}
+
 TEST(DamagedFiles, NeverCrashAndNeverCostTheReadableDrives) {
   const std::string section = Lines({"[NetworkDrive_H:]", "NetworkLocation=\\\\nas\\media",
                                      "Password=" + ScramblePassword("secret")});
