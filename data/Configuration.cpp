@@ -1,10 +1,10 @@
 #include "data/Configuration.h"
 
 #include <algorithm>
-#include <cctype>
 #include <utility>
 #include <vector>
 
+#include "data/AsciiText.h"
 #include "data/Languages.h"
 #include "data/PasswordScrambler.h"
 #include "platform/Platform.h"
@@ -37,17 +37,12 @@ int32_t SafeLongReconnectInterval(int32_t minutes) {
 // The keys a drive section is rebuilt from; any other key in it was added by hand or by
 // another program and is kept.
 bool IsDriveKey(const std::string& key) {
-  auto same = [](const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-             return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-  };
   for (const char* fixed : {"Drive", "NetworkLocation", "DriveState", "Username", "Password", "NetworkName"})
-    if (same(key, fixed)) return true;
+    if (SameTextAscii(key, fixed)) return true;
   for (const char* indexed : {"TrueCryptVolumeDrive_", "TrueCryptVolumeVolume_", "TrueCryptVolumePassword_",
                               "TrueCryptVolumeOptions_", "RunProgramProgram_", "RunProgramParameters_"}) {
     const std::string prefix(indexed);
-    if (key.size() > prefix.size() && same(key.substr(0, prefix.size()), prefix) &&
+    if (key.size() > prefix.size() && SameTextAscii(key.substr(0, prefix.size()), prefix) &&
         std::all_of(key.begin() + static_cast<std::ptrdiff_t>(prefix.size()), key.end(),
                     [](char c) { return c >= '0' && c <= '9'; }))
       return true;

@@ -8,23 +8,6 @@ TEngine::TEngine(Platform& platform, TQbyConfiguration& configuration, const TLa
   SyncThreadValues();
 }
 
-bool SameTextAscii(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
-
-std::string LowerAscii(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
-
 void TEngine::SyncThreadValues() {
   LongReconnectInterval = Prefs().LongReconnectInterval;
   MaxNrOfShortReconnectAttempts = Prefs().MaxNrOfShortReconnectAttempts;

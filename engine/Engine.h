@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "data/AsciiText.h"
 #include "data/Configuration.h"
 #include "data/Languages.h"
 #include "engine/Surfaces.h"
@@ -84,7 +85,3 @@ class TEngine {
   const TLanguage& language_;
   TSurfaces& surfaces_;
 };
-
-// ASCII-only case-insensitive comparison and lowering, as the engine compares locations.
-bool SameTextAscii(const std::string& a, const std::string& b);
-std::string LowerAscii(std::string text);

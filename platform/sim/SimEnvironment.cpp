@@ -1,6 +1,7 @@
 #include "platform/sim/SimEnvironment.h"
 
 #include "data/TextEncoding.h"
+#include "data/AsciiText.h"
 #include "platform/sim/SimText.h"
 
 SimEnvironment::SimEnvironment() {
@@ -23,7 +24,7 @@ SimEnvironment::SimEnvironment() {
 
 bool SimEnvironment::GetVariable(const std::string& name, std::string& value) {
   for (const auto& variable : variables_)
-    if (SimSameText(variable.first, name)) {
+    if (SameTextAscii(variable.first, name)) {
       value = variable.second;
       return true;
     }
@@ -32,7 +33,7 @@ bool SimEnvironment::GetVariable(const std::string& name, std::string& value) {
 
 void SimEnvironment::SetVariable(const std::string& name, const std::string& value) {
   for (auto& variable : variables_)
-    if (SimSameText(variable.first, name)) {
+    if (SameTextAscii(variable.first, name)) {
       variable.second = value;
       return;
     }
@@ -41,7 +42,7 @@ void SimEnvironment::SetVariable(const std::string& name, const std::string& val
 
 void SimEnvironment::UnsetVariable(const std::string& name) {
   for (auto it = variables_.begin(); it != variables_.end(); ++it)
-    if (SimSameText(it->first, name)) {
+    if (SameTextAscii(it->first, name)) {
       variables_.erase(it);
       return;
     }

@@ -1,9 +1,10 @@
 #include "platform/sim/SimFiles.h"
 
+#include "data/AsciiText.h"
 #include "platform/sim/SimText.h"
 
 std::string SimFiles::Key(const std::string& path) {
-  std::string key = SimLower(path);
+  std::string key = LowerAscii(path);
   for (char& c : key)
     if (c == '/') c = '\\';
   return key;

@@ -13,6 +13,7 @@
 #include "platform/sim/SimNetwork.h"
 #include "platform/sim/SimRegistry.h"
 #include "platform/sim/SimShell.h"
+#include "data/AsciiText.h"
 #include "platform/sim/SimText.h"
 #include "platform/sim/SimUserInterface.h"
 
@@ -90,7 +91,7 @@ SimShare& SimMachine::AddShare(const std::string& path) {
 SimShare* SimMachine::FindShare(const std::string& path) { return impl_->net.ShareOf(path); }
 
 void SimMachine::SetServerReachable(const std::string& server, bool reachable) {
-  impl_->net.Unreachable[SimLower(server)] = !reachable;
+  impl_->net.Unreachable[LowerAscii(server)] = !reachable;
 }
 
 void SimMachine::MapFromOutside(char letter, const std::string& remote) {
@@ -170,7 +171,7 @@ bool SimMachine::RegistryValue(RegistryRoot root, const std::string& key, const 
                                std::string& value) const {
   SimRegistry::Values* values = impl_->registry.FindKey(root, key);
   if (values == nullptr) return false;
-  auto it = values->find(SimLower(name));
+  auto it = values->find(LowerAscii(name));
   if (it == values->end()) return false;
   value = it->second.Data;
   return true;
@@ -178,7 +179,7 @@ bool SimMachine::RegistryValue(RegistryRoot root, const std::string& key, const 
 
 void SimMachine::SetRegistryValue(RegistryRoot root, const std::string& key, const std::string& name,
                                   const std::string& value) {
-  impl_->registry.MakeKey(root, key)[SimLower(name)] = {name, value};
+  impl_->registry.MakeKey(root, key)[LowerAscii(name)] = {name, value};
 }
 
 void SimMachine::FailRegistry(bool fail) { impl_->registry.FailCreate(fail); }

@@ -1,26 +1,27 @@
 #include "platform/sim/SimNetState.h"
 
+#include "data/AsciiText.h"
 #include "platform/sim/SimText.h"
 
 SimShare* SimNetState::ShareOf(const std::string& path) {
   std::string server, share;
   if (!SimSplitUnc(path, server, share) || share.empty()) return nullptr;
-  std::string root = SimLower("\\\\" + server + "\\" + share);
+  std::string root = LowerAscii("\\\\" + server + "\\" + share);
   for (auto& known : Shares)
-    if (SimLower(SimTrimBackslashes(known->Path)) == root) return known.get();
+    if (LowerAscii(SimTrimBackslashes(known->Path)) == root) return known.get();
   return nullptr;
 }
 
 bool SimNetState::ServerKnown(const std::string& server) const {
   for (const auto& known : Shares) {
     std::string knownServer, knownShare;
-    if (SimSplitUnc(known->Path, knownServer, knownShare) && SimSameText(knownServer, server)) return true;
+    if (SimSplitUnc(known->Path, knownServer, knownShare) && SameTextAscii(knownServer, server)) return true;
   }
   return false;
 }
 
 bool SimNetState::ServerReachable(const std::string& server) const {
-  auto it = Unreachable.find(SimLower(server));
+  auto it = Unreachable.find(LowerAscii(server));
   return it == Unreachable.end() || !it->second;
 }
 
@@ -35,7 +36,7 @@ const SimShare* SimNetState::AnsweringShare(int index) {
 std::string SimNetState::SessionUser(const std::string& server) const {
   for (const SimLetter& letter : Letters) {
     std::string mappedServer, share;
-    if (letter.Mapped && SimSplitUnc(letter.Remote, mappedServer, share) && SimSameText(mappedServer, server))
+    if (letter.Mapped && SimSplitUnc(letter.Remote, mappedServer, share) && SameTextAscii(mappedServer, server))
       return letter.User;
   }
   return "";

@@ -1,6 +1,7 @@
 #include "platform/sim/SimNetwork.h"
 
 #include "platform/WinTypes.h"
+#include "data/AsciiText.h"
 #include "platform/sim/SimText.h"
 
 namespace {
@@ -85,7 +86,7 @@ uint32_t SimNetwork::Connect(const SimNetCall& call) {
 
   std::string session = state_.SessionUser(server);
   bool explicitUser = call.UserNameGiven && !call.UserName.empty();
-  if (explicitUser && !session.empty() && !SimSameText(session, call.UserName))
+  if (explicitUser && !session.empty() && !SameTextAscii(session, call.UserName))
     return win::ERROR_SESSION_CREDENTIAL_CONFLICT;
   std::string user = explicitUser ? call.UserName : !session.empty() ? session : state_.LoggedOnUser;
   if (uint32_t code = CheckCredentials(*share, call, user); code != win::NO_ERROR) return code;
@@ -103,10 +104,10 @@ uint32_t SimNetwork::Connect(const SimNetCall& call) {
 uint32_t SimNetwork::CheckCredentials(const SimShare& share, const SimNetCall& call,
                                       const std::string& user) const {
   if (share.RequiredUser.empty()) return win::NO_ERROR;
-  if (!SimSameText(user, share.RequiredUser)) return win::ERROR_LOGON_FAILURE;
+  if (!SameTextAscii(user, share.RequiredUser)) return win::ERROR_LOGON_FAILURE;
   if (call.PasswordGiven) return call.Password == share.RequiredPassword ? win::NO_ERROR : win::ERROR_LOGON_FAILURE;
   // No password: the logged-on user's own logon credentials.
-  return SimSameText(user, state_.LoggedOnUser) ? win::NO_ERROR : win::ERROR_LOGON_FAILURE;
+  return SameTextAscii(user, state_.LoggedOnUser) ? win::NO_ERROR : win::ERROR_LOGON_FAILURE;
 }
 
 uint32_t SimNetwork::Cancel(const SimNetCall& call) {

@@ -1,6 +1,7 @@
 #include "platform/sim/SimRegistry.h"
 
 #include "platform/WinTypes.h"
+#include "data/AsciiText.h"
 #include "platform/sim/SimText.h"
 
 namespace {
@@ -10,18 +11,18 @@ class SimRegistryKey : public RegistryKey {
 
   uint32_t SetString(const std::string& name, const std::string& value) override {
     if (!writable_) return win::ERROR_ACCESS_DENIED;
-    values_[SimLower(name)] = {name, value};
+    values_[LowerAscii(name)] = {name, value};
     return win::NO_ERROR;
   }
   uint32_t GetString(const std::string& name, std::string& value) override {
-    auto it = values_.find(SimLower(name));
+    auto it = values_.find(LowerAscii(name));
     if (it == values_.end()) return win::ERROR_FILE_NOT_FOUND;
     value = it->second.Data;
     return win::NO_ERROR;
   }
   uint32_t DeleteValue(const std::string& name) override {
     if (!writable_) return win::ERROR_ACCESS_DENIED;
-    return values_.erase(SimLower(name)) == 0 ? win::ERROR_FILE_NOT_FOUND : win::NO_ERROR;
+    return values_.erase(LowerAscii(name)) == 0 ? win::ERROR_FILE_NOT_FOUND : win::NO_ERROR;
   }
 
  private:
@@ -31,7 +32,7 @@ class SimRegistryKey : public RegistryKey {
 }  // namespace
 
 std::string SimRegistry::KeyName(RegistryRoot root, const std::string& path) {
-  return std::to_string(static_cast<int>(root)) + ":" + SimLower(SimTrimBackslashes(path));
+  return std::to_string(static_cast<int>(root)) + ":" + LowerAscii(SimTrimBackslashes(path));
 }
 
 SimRegistry::Values* SimRegistry::FindKey(RegistryRoot root, const std::string& path) {

@@ -1,6 +1,7 @@
 #include "platform/sim/SimShell.h"
 
 #include "platform/WinTypes.h"
+#include "data/AsciiText.h"
 #include "platform/sim/SimText.h"
 
 intptr_t SimShell::ShellExecute(const char* verb, const char* file, const char* parameters, int showCommand) {
@@ -12,7 +13,7 @@ intptr_t SimShell::ShellExecute(const char* verb, const char* file, const char* 
   start.ShowCommand = showCommand;
   start.AtMs = clock_.NowMs();
   uint32_t code = 0;
-  auto refused = refused_.find(SimLower(start.File));
+  auto refused = refused_.find(LowerAscii(start.File));
   if (faults_.Take("ShellExecute", -1, code))
     start.Result = static_cast<intptr_t>(code);
   else if (start.File.empty())
@@ -25,4 +26,4 @@ intptr_t SimShell::ShellExecute(const char* verb, const char* file, const char* 
   return start.Result;
 }
 
-void SimShell::Refuse(const std::string& file, intptr_t result) { refused_[SimLower(file)] = result; }
+void SimShell::Refuse(const std::string& file, intptr_t result) { refused_[LowerAscii(file)] = result; }

@@ -1,13 +1,5 @@
 #include "platform/sim/SimText.h"
 
-std::string SimLower(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
-
-bool SimSameText(const std::string& a, const std::string& b) { return SimLower(a) == SimLower(b); }
-
 int SimDriveIndex(const char* text) {
   if (text == nullptr || text[0] == '\0' || text[1] != ':') return -1;
   char letter = text[0];

@@ -1,0 +1,7 @@
+#pragma once
+#include <string>
+
+// Windows compares locations, server, share, user and variable names without regard to
+// the case of ASCII letters only.
+bool SameTextAscii(const std::string& a, const std::string& b);
+std::string LowerAscii(std::string text);
