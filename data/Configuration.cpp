@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "data/AsciiText.h"
+#include "base/AsciiText.h"
 #include "data/Languages.h"
 #include "data/PasswordScrambler.h"
 #include "platform/Platform.h"

@@ -3,7 +3,7 @@
 #include <string_view>
 #include <utility>
 
-#include "data/TextEncoding.h"
+#include "base/TextEncoding.h"
 
 // The reading rules are those of the system's profile functions, found by experiment:
 // - line breaks are CR, LF or both; blanks are tab, LF, VT, FF, CR, space and Ctrl-Z;

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "data/AsciiText.h"
+#include "base/AsciiText.h"
 #include "data/Configuration.h"
 #include "data/Languages.h"
 #include "engine/Surfaces.h"

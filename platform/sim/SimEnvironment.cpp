@@ -1,7 +1,7 @@
 #include "platform/sim/SimEnvironment.h"
 
-#include "data/TextEncoding.h"
-#include "data/AsciiText.h"
+#include "base/TextEncoding.h"
+#include "base/AsciiText.h"
 #include "platform/sim/SimText.h"
 
 SimEnvironment::SimEnvironment() {

@@ -1,6 +1,6 @@
 #include "platform/sim/SimFiles.h"
 
-#include "data/AsciiText.h"
+#include "base/AsciiText.h"
 #include "platform/sim/SimText.h"
 
 std::string SimFiles::Key(const std::string& path) {

@@ -13,7 +13,7 @@
 #include "platform/sim/SimNetwork.h"
 #include "platform/sim/SimRegistry.h"
 #include "platform/sim/SimShell.h"
-#include "data/AsciiText.h"
+#include "base/AsciiText.h"
 #include "platform/sim/SimText.h"
 #include "platform/sim/SimUserInterface.h"
 

@@ -1,6 +1,6 @@
 #include "platform/sim/SimNetState.h"
 
-#include "data/AsciiText.h"
+#include "base/AsciiText.h"
 #include "platform/sim/SimText.h"
 
 SimShare* SimNetState::ShareOf(const std::string& path) {

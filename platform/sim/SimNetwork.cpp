@@ -1,7 +1,7 @@
 #include "platform/sim/SimNetwork.h"
 
 #include "platform/WinTypes.h"
-#include "data/AsciiText.h"
+#include "base/AsciiText.h"
 #include "platform/sim/SimText.h"
 
 namespace {

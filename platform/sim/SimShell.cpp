@@ -1,7 +1,7 @@
 #include "platform/sim/SimShell.h"
 
 #include "platform/WinTypes.h"
-#include "data/AsciiText.h"
+#include "base/AsciiText.h"
 #include "platform/sim/SimText.h"
 
 intptr_t SimShell::ShellExecute(const char* verb, const char* file, const char* parameters, int showCommand) {

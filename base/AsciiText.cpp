@@ -1,4 +1,4 @@
-#include "data/AsciiText.h"
+#include "base/AsciiText.h"
 
 namespace {
 char LowerAsciiChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }

@@ -1,4 +1,4 @@
-#include "data/TextEncoding.h"
+#include "base/TextEncoding.h"
 
 namespace {
 
