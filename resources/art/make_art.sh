@@ -16,8 +16,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p ico
 
-SMALL="16 20 24 32 40 48"      # list, menu, tool bar and notification area at 100% to 300%
-DIALOG="16 20 24 32 40 48 64"  # 32 x 32 dialog pictures at 100% to 200%
+SMALL="16 20 24 32 48"         # list, menu, tool bar and notification area at 100% to 300%
+DIALOG="16 24 32 48 64"        # 32 x 32 dialog pictures at 100% to 200%
 FLAG="16 20 24 32"
 GLYPH="16 20 24 32"
 PROGRAM="16 20 24 32 40 48 64 256"
@@ -62,12 +62,16 @@ icon quillbay "$ABOUT" about
 rsvg-convert -w 52 -h 52 -f png -o "$work/about.png" src/quillbay.svg
 convert "$work/about.png" -channel RGB -fx 'u*u.a' +channel -define bmp:format=bmp4 BMP:ico/about.bmp
 
-# Contact sheet: every picture at 16 x 16 (and the large ones at 32), enlarged 3 times
-# without smoothing so each pixel can be judged.
-sheet=()
-for f in "$work"/*-16.png; do sheet+=("$f"); done
-for f in "$work"/*-large-32.png "$work"/quillbay-32.png "$work"/quillbay-256.png "$work/about.png"; do sheet+=("$f"); done
-montage -background '#f0f0f0' -label '%t' -pointsize 9 -geometry '+6+6' -tile 8x \
-  "${sheet[@]}" -filter point -resize 300% contact-sheet.png 2>/dev/null \
-  || montage -background '#f0f0f0' -geometry '+6+6' -tile 8x "${sheet[@]}" contact-sheet.png
+# Contact sheet: every picture at 16 x 16 on light and on dark ground, enlarged 4 times
+# without smoothing so each pixel can be judged, and beside them the same at 32 x 32.
+for f in "$work"/*-16.png; do
+  name=$(basename "$f" -16.png)
+  big="$work/$name-32.png"; [ -f "$big" ] || big="$f"
+  convert "$f" -filter point -resize 400% -background white -flatten "$work/a.png"
+  convert "$f" -filter point -resize 400% -background '#1e2a36' -flatten "$work/b.png"
+  convert "$big" -background white -gravity center -extent 64x64 "$work/c.png"
+  montage -label "$name" -pointsize 10 "$work/a.png" "$work/b.png" "$work/c.png" \
+    -tile 3x1 -geometry +2+2 -background '#f0f0f0' "$work/tile-$name.png"
+done
+montage "$work"/tile-*.png -tile 5x -geometry +8+4 -background '#f0f0f0' contact-sheet.png
 echo "make_art.sh: wrote $(ls ico | wc -l) files in $(pwd)/ico and contact-sheet.png"
