@@ -118,8 +118,8 @@ class SimMachine {
   void VanishVolume(char letter);
   void SetDeviceChangeHandler(std::function<void(const DeviceChange&)> handler);
   // The events that say the drives may be reachable again reach the handler the way the
-  // main window receives them (on the main thread); the background threads then take
-  // them in before the call returns.
+  // main window receives them; the background threads then take them in before the call
+  // returns. Main thread only, like every call below that fires one.
   void FireNetworkChange();
   void FireResume();
   void FireSessionReturn();  // unlocked, or a remote session connected
