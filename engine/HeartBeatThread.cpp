@@ -57,7 +57,6 @@ class THeartBeatThread::TKeepTime {
   // Runs fn on the main thread. False when the thread is ending, before or after the
   // call: the owner may be gone by then, so nothing of the engine may be touched.
   bool Synchronize(const std::function<void()>& fn);
-  bool Line(int32_t id);
   void ArmLocked(uint32_t intervalMs);
 
   Platform& platform_;
@@ -269,14 +268,10 @@ bool THeartBeatThread::TKeepTime::Synchronize(const std::function<void()>& fn) {
   return !terminated_;
 }
 
-bool THeartBeatThread::TKeepTime::Line(int32_t id) {
-  TEngine& engine = engine_;
-  return Synchronize([&engine, id] { engine.AddMessage(mkInformation, engine.T(id)); });
-}
-
 void THeartBeatThread::TKeepTime::HeartBeatTimer() {
   TEngine& engine = engine_;
-  if (engine.NrOfDrivesUnderQBYControl.load() > 0 && !Synchronize([&] { engine.AddMessage(mkInformation, engine.T(10226)); })) {
+  if (engine.NrOfDrivesUnderQBYControl.load() > 0 &&
+      !Synchronize([&] { engine.AddMessage(mkInformation, engine.T(10226)); })) {
     return;
   }
   if (!Synchronize([&] { engine.ConnectDrives(false, ""); })) return;
@@ -311,18 +306,18 @@ void THeartBeatThread::TKeepTime::AfterRun(bool eventRun) {
   const bool error = engine.CurrentConnectionError.load();
   if (inShortInterval_) {
     if (!error) {
-      if (!Line(10313)) return;
+      if (!Synchronize([&] { engine.AddMessage(mkInformation, engine.T(10313)); })) return;
       StartLongInterval();
     } else if (eventRun) {
       StartShortInterval();
     } else if (shortAttempt_ < engine.MaxNrOfShortReconnectAttempts.load()) {
       ++shortAttempt_;
     } else {
-      if (!Line(10314)) return;
+      if (!Synchronize([&] { engine.AddMessage(mkInformation, engine.T(10314)); })) return;
       StartLongInterval();
     }
   } else if (error) {
-    if (!Line(10312)) return;
+    if (!Synchronize([&] { engine.AddMessage(mkInformation, engine.T(10312)); })) return;
     StartShortInterval();
   }
 }
