@@ -83,6 +83,7 @@ uint32_t SimNetwork::Connect(const SimNetCall& call) {
   if (!state_.ServerKnown(server) || !state_.ServerReachable(server)) return win::ERROR_BAD_NETPATH;
   SimShare* share = state_.ShareOf(call.RemoteName);
   if (share == nullptr) return win::ERROR_BAD_NET_NAME;
+  if (!share->Online) return win::ERROR_NETWORK_UNREACHABLE;
 
   std::string session = state_.SessionUser(server);
   bool explicitUser = call.UserNameGiven && !call.UserName.empty();
