@@ -212,6 +212,9 @@ size_t TIniDocument::Unit() const {
 std::u16string TIniDocument::DecodeLine(std::string_view raw, bool lastInFile) const {
   switch (encoding_) {
     case Encoding::Ansi:
+      // Every ANSI code page writes ASCII as itself, so most lines need no conversion.
+      if (std::all_of(raw.begin(), raw.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return std::u16string(raw.begin(), raw.end());
       return ToWide(std::string(raw));
     case Encoding::Utf8:
       return Utf8ToUtf16(raw, lastInFile);
@@ -364,6 +367,8 @@ void TIniDocument::Parse(std::string bytes) {
     sections_.reserve(headerCount + 1);
 
     uint32_t section = 0;
+    uint32_t cachedKey = kNone;
+    std::u16string cachedName;
     bool havePreviousKey = false;
     bool previousKeyUnnamed = false;
     previousBlank = false;
@@ -411,7 +416,14 @@ void TIniDocument::Parse(std::string bytes) {
       parsedSections_ = static_cast<uint32_t>(sections_.size());
       if (kind == kKey || kind == kBare) {
         const uint32_t hash = KeyHash(section, parts.Name);
-        auto same = [&](uint32_t id) { return SectionOfLine(id) == section && SameName(KeyName(id), parts.Name); };
+        // A damaged file may repeat one key a million times: its name is decoded once.
+        auto same = [&](uint32_t id) {
+          if (id != cachedKey) {
+            cachedKey = id;
+            cachedName = KeyName(id);
+          }
+          return SameName(cachedName, parts.Name) && SectionOfLine(id) == section;
+        };
         if (keyIndex_.Find(hash, same) == nullptr) keyIndex_.Add(hash, index);
       }
     });

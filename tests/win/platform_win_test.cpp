@@ -481,6 +481,18 @@ TEST(Win32Environment, ProgramAndSystemFolders) {
   EXPECT_GE(major, 5u);
 }
 
+TEST(Win32Environment, RelativePathsAreMadeAbsoluteAgainstTheCurrentFolder) {
+  Win32Environment environment;
+  char current[MAX_PATH];
+  ASSERT_GT(GetCurrentDirectoryA(MAX_PATH, current), 0u);
+  std::string folder = current;
+  if (folder.back() != '\\') folder += '\\';
+  EXPECT_EQ(environment.FullPathName("Roaming\\.\\x\\..\\Quillbay.ini"), folder + "Roaming\\Quillbay.ini");
+  EXPECT_EQ(environment.FullPathName("C:\\Users\\alice\\Quillbay.ini"), "C:\\Users\\alice\\Quillbay.ini");
+  const std::string longName = std::string(300, 'a') + "\\Quillbay.ini";
+  EXPECT_EQ(environment.FullPathName(longName), folder + longName);  // longer than MAX_PATH
+}
+
 TEST(Win32Environment, CodePageConversionsAsTheSystemDoesThem) {
   Win32Environment environment;
   EXPECT_EQ(environment.AnsiToWide("\\\\nas\\media"), u"\\\\nas\\media");
