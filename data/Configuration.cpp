@@ -7,6 +7,7 @@
 #include "base/AsciiText.h"
 #include "data/Languages.h"
 #include "data/PasswordScrambler.h"
+#include "data/StoredLimits.h"
 #include "platform/Platform.h"
 #include "platform/WinTypes.h"
 
@@ -57,7 +58,8 @@ std::string ConfigurationFileName(Platform& platform) {
   if (!platform.environment.GetVariable("APPDATA", appData) || appData.empty())
     return platform.environment.WindowsDirectory() + "\\Quillbay.ini";
   if (appData.back() != '\\' && appData.back() != '/') appData += '\\';
-  return appData + "Quillbay.ini";
+  // A relative folder would follow the current folder, which changes between runs.
+  return platform.environment.FullPathName(appData + "Quillbay.ini");
 }
 
 std::string DeploymentFileName(Platform& platform) {
@@ -181,6 +183,7 @@ void TQbyConfiguration::SaveConfiguration() {
   TIniFile& f = *IniFile;
   // Rebuilding from this run's state would replace drives it never saw.
   if (IniFileUnreadable || !f.Load()) throw EIniFileError("Unable to write to " + f.FileName());
+  RefuseUnstorablePasswords();
 
   const TQbyPrefs& p = Prefs;
   f.WriteBool(kPreferences, "FirstTimeUsage", false);
@@ -200,18 +203,10 @@ void TQbyConfiguration::SaveConfiguration() {
   f.WriteInteger(kPreferences, "LongReconnectInterval", p.LongReconnectInterval);
   f.WriteInteger(kPreferences, "MaxNrOfShortReconnectAttempts", p.MaxNrOfShortReconnectAttempts);
 
-  // Quoted: Windows would split an unquoted path at its first blank ("C:\Program Files").
-  std::string command = platform.environment.ExecutablePath();
-  command.insert(command.begin(), '"');
-  command.push_back('"');
-  SetAutoStart(platform, kAutoStartValueName, command, p.StartAutomaticallyByWindows, RegistryRoot::CurrentUser);
-
   for (const auto& item : NetworkDrives) {
     const TNetworkDriveItem& drive = *item;
     const std::string section = DriveSection(drive);
-    std::vector<std::pair<std::string, std::string>> handAddedKeys;
-    for (const std::string& key : f.ReadSectionKeys(section))
-      if (!IsDriveKey(key)) handAddedKeys.emplace_back(key, f.ReadString(section, key, ""));
+    const std::vector<std::string> foreignLines = f.ReadForeignLines(section, IsDriveKey);
     f.EraseSection(section);
     if (!drive.QbyControl || drive.DeploymentDrive) continue;
     f.WriteString(section, "Drive", drive.Drive);
@@ -232,7 +227,7 @@ void TQbyConfiguration::SaveConfiguration() {
       f.WriteString(section, Indexed("RunProgramProgram", n), program.Program);
       f.WriteString(section, Indexed("RunProgramParameters", n), program.Parameters);
     }
-    for (const auto& [key, value] : handAddedKeys) f.WriteString(section, key, value);
+    f.WriteForeignLines(section, foreignLines);
   }
 
   f.EraseSection(kHistory);
@@ -240,6 +235,28 @@ void TQbyConfiguration::SaveConfiguration() {
     if (!NetworkLocationHistoryList[i].empty()) f.WriteString(kHistory, std::to_string(i), NetworkLocationHistoryList[i]);
 
   f.UpdateFile();
+
+  // Only once the file holds the new preference: after a failed save the Run value and
+  // the file still agree.
+  // Quoted: Windows would split an unquoted path at its first blank ("C:\Program Files").
+  std::string command = platform.environment.ExecutablePath();
+  command.insert(command.begin(), '"');
+  command.push_back('"');
+  SetAutoStart(platform, kAutoStartValueName, command, p.StartAutomaticallyByWindows, RegistryRoot::CurrentUser);
+}
+
+// A longer password would read back cut, while the save reported success.
+void TQbyConfiguration::RefuseUnstorablePasswords() const {
+  const std::string refusal = "Unable to write to " + IniFile->FileName() + ": the password of ";
+  const std::string limit = " is longer than " + std::to_string(MaxPasswordLength) + " characters.";
+  for (const auto& item : NetworkDrives) {
+    const TNetworkDriveItem& drive = *item;
+    if (!drive.QbyControl || drive.DeploymentDrive) continue;
+    if (drive.Password.size() > MaxPasswordLength) throw EIniFileError(refusal + "drive " + drive.Drive + limit);
+    for (const auto& volume : drive.TrueCryptVolumesList)
+      if (volume->Password.size() > MaxPasswordLength)
+        throw EIniFileError(refusal + "TrueCrypt volume '" + volume->Volume + "' of drive " + drive.Drive + limit);
+  }
 }
 
 bool TQbyConfiguration::SaveConfigurationReportingErrors() {

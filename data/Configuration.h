@@ -35,6 +35,9 @@ class TQbyConfiguration {
   // kept as they are in the file now. A file that could not be read at start-up is never
   // replaced: this run holds none of its drives.
   void SaveConfiguration();
+  // A password too long to read back whole refuses the save (EIniFileError naming the
+  // drive or the volume) before anything changes.
+  void RefuseUnstorablePasswords() const;
   // SaveConfiguration that shows a failure in an error box; false when it failed.
   bool SaveConfigurationReportingErrors();
 

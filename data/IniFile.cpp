@@ -2,6 +2,9 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <new>
+#include <stdexcept>
+#include <utility>
 
 #include "platform/Platform.h"
 
@@ -48,10 +51,17 @@ TIniFile::TIniFile(Platform& platform, std::string fileName)
     : platform_(platform), fileName_(std::move(fileName)), document_(CodePageOf(platform.environment)) {}
 
 bool TIniFile::Load() {
-  std::string bytes;
-  const ReadFileResult result = platform_.files.ReadFile(fileName_, bytes);
-  document_.Parse(result == ReadFileResult::Ok ? bytes : std::string());
-  return result != ReadFileResult::Unreadable;
+  try {
+    std::string bytes;
+    const ReadFileResult result = platform_.files.ReadFile(fileName_, bytes);
+    document_.Parse(result == ReadFileResult::Ok ? std::move(bytes) : std::string());
+    return result != ReadFileResult::Unreadable;
+  } catch (const std::bad_alloc&) {
+  } catch (const std::length_error&) {
+  }
+  // Too large to be held: read as unreadable, so that it is never written back.
+  document_.Parse(std::string());
+  return false;
 }
 
 std::string TIniFile::ReadString(const std::string& section, const std::string& key,
@@ -69,7 +79,16 @@ bool TIniFile::ReadBool(const std::string& section, const std::string& key, bool
 }
 
 std::vector<std::string> TIniFile::ReadSectionKeys(const std::string& section) const {
-  return document_.Keys(section);
+  return document_.Keys(section, SectionKeysBufferSize);
+}
+
+std::vector<std::string> TIniFile::ReadForeignLines(const std::string& section,
+                                                    const std::function<bool(const std::string&)>& isOwnKey) const {
+  return document_.ForeignLines(section, isOwnKey);
+}
+
+void TIniFile::WriteForeignLines(const std::string& section, const std::vector<std::string>& lines) {
+  document_.AppendLines(section, lines);
 }
 
 bool TIniFile::SectionExists(const std::string& section) const { return document_.HasSection(section); }
@@ -89,6 +108,11 @@ void TIniFile::WriteBool(const std::string& section, const std::string& key, boo
 void TIniFile::EraseSection(const std::string& section) { document_.EraseSection(section); }
 
 void TIniFile::UpdateFile() {
-  if (!platform_.files.ReplaceFile(fileName_, document_.Serialize()))
-    throw EIniFileError("Unable to write to " + fileName_);
+  bool replaced = false;
+  try {
+    replaced = platform_.files.ReplaceFile(fileName_, document_.Serialize());
+  } catch (const std::bad_alloc&) {
+    // No memory for the new file's text: the old file stays as it is.
+  }
+  if (!replaced) throw EIniFileError("Unable to write to " + fileName_);
 }

@@ -1,5 +1,7 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -23,14 +25,20 @@ class TIniFile {
 
   const std::string& FileName() const { return fileName_; }
   // (Re)reads the file. A missing or unreadable file gives an empty document; returns
-  // false only when the file exists but could not be read.
+  // false only when the file exists but could not be read, or is too large to be held.
   bool Load();
 
   std::string ReadString(const std::string& section, const std::string& key, const std::string& def) const;
   int32_t ReadInteger(const std::string& section, const std::string& key, int32_t def) const;
   bool ReadBool(const std::string& section, const std::string& key, bool def) const;
-  // Key names of the first matching section, in file order.
+  // Key names of the first matching section, in file order, as many as fit the system's
+  // listing buffer of SectionKeysBufferSize bytes.
   std::vector<std::string> ReadSectionKeys(const std::string& section) const;
+  // Lines of a section that are not keys isOwnKey claims, byte for byte, and their way
+  // back into a rewritten section.
+  std::vector<std::string> ReadForeignLines(const std::string& section,
+                                            const std::function<bool(const std::string&)>& isOwnKey) const;
+  void WriteForeignLines(const std::string& section, const std::vector<std::string>& lines);
   bool SectionExists(const std::string& section) const;
 
   void WriteString(const std::string& section, const std::string& key, const std::string& value);
@@ -49,6 +57,8 @@ class TIniFile {
   std::string fileName_;
   TIniDocument document_;
 };
+
+constexpr size_t SectionKeysBufferSize = 16383;
 
 // Integer text as the configuration reads it: decimal, or hexadecimal after "0x"/"0X"
 // when longer than two characters; false when it is not a number.

@@ -62,7 +62,7 @@ bool TEngine::DisconnectDrives(bool Force, const std::string& Drive) {
             AddMessage(mkError, T(10303) + drive + "' (Error nr " + std::to_string(code) + ").");
             break;
         }
-      } catch (const std::exception&) {
+      } catch (...) {
         // The letter's state is not known, so a removal must not treat it as released.
         result = false;
         AddMessage(mkError, T(10303) + drive + "'.");
@@ -102,7 +102,7 @@ void TEngine::DisconnectForeignDrives(bool Force) {
       if (platform_.network.GetUniversalName(drive.c_str(), remote) != win::NO_ERROR || remote.empty()) return;
       AddMessage(mkInformation, T(10229) + drive + "' ...");
       platform_.network.CancelConnection2(drive.c_str(), win::CONNECT_UPDATE_PROFILE, Force);
-    } catch (const std::exception&) {
+    } catch (...) {
       // Cancelling mappings made by others is a courtesy; a failure is not reported.
     }
   });

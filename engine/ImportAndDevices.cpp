@@ -52,7 +52,7 @@ std::string TEngine::ScanForeignDrives(bool Import) {
         DisconnectDrives(true, drive);
         ConnectDrives(true, drive);
       }
-    } catch (const std::exception&) {
+    } catch (...) {
       // One letter that cannot be examined does not stop the scan.
     }
   }

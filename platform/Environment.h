@@ -12,6 +12,9 @@ class Environment {
   virtual std::string ExpandEnvironmentStrings(const std::string& text) = 0;
   // Absolute path of the running executable.
   virtual std::string ExecutablePath() = 0;
+  // GetFullPathNameA: the path made absolute against the current folder, "." and ".."
+  // resolved; the path as given when that fails.
+  virtual std::string FullPathName(const std::string& path) = 0;
   // The Windows folder, without a trailing backslash.
   virtual std::string WindowsDirectory() = 0;
   virtual void GetVersion(uint32_t& major, uint32_t& minor) = 0;

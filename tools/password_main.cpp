@@ -11,6 +11,7 @@
 #endif
 
 #include "data/PasswordScrambler.h"
+#include "data/StoredLimits.h"
 
 namespace {
 
@@ -24,12 +25,24 @@ const char* const kHelp =
     "  --decode   read stored forms and write the passwords instead\n"
     "  --help     show this text\n"
     "\n"
+    "A password may be up to %LIMIT% bytes long: the program cannot read back a longer\n"
+    "one from the file. A longer line is refused with a message on standard error and\n"
+    "gives an empty output line, so that the lines still match; the other lines are\n"
+    "processed and the exit status is 1.\n"
+    "\n"
     "Lines may end in LF or CR LF; one CR before the LF is not part of the line, so a\n"
     "password cannot end with a CR or contain a LF. Output lines end in LF. Bytes are\n"
     "not converted: give passwords in the system's ANSI code page.\n"
     "\n"
     "Prefer piping from a file over typing at the terminal: a typed password is\n"
     "echoed on the screen and may stay in the terminal's history.\n";
+
+std::string Help() {
+  std::string help = kHelp;
+  const std::string mark = "%LIMIT%";
+  help.replace(help.find(mark), mark.size(), std::to_string(MaxPasswordLength));
+  return help;
+}
 
 }  // namespace
 
@@ -40,7 +53,7 @@ int main(int argc, char** argv) {
     if (option == "--decode") {
       decode = true;
     } else if (option == "--help" || option == "-h" || option == "/?") {
-      std::cout << kHelp;
+      std::cout << Help();
       return 0;
     } else {
       std::cerr << "quillbay-password: unknown option '" << option << "'\n"
@@ -56,8 +69,19 @@ int main(int argc, char** argv) {
 #endif
 
   std::string line;
+  size_t number = 0;
+  bool refused = false;
   while (std::getline(std::cin, line)) {
+    ++number;
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!decode && line.size() > MaxPasswordLength) {
+      std::cerr << "quillbay-password: line " << number << ": the password is " << line.size()
+                << " bytes long; Quillbay reads back passwords of at most " << MaxPasswordLength
+                << " bytes. Line refused.\n";
+      refused = true;
+      std::cout.put('\n');
+      continue;
+    }
     const std::string result = decode ? UnscramblePassword(line) : ScramblePassword(line);
     std::cout.write(result.data(), static_cast<std::streamsize>(result.size()));
     std::cout.put('\n');
@@ -67,5 +91,5 @@ int main(int argc, char** argv) {
     std::cerr << "quillbay-password: could not write the output\n";
     return 1;
   }
-  return 0;
+  return refused ? 1 : 0;
 }

@@ -1,5 +1,7 @@
 #include "platform/sim/SimEnvironment.h"
 
+#include <vector>
+
 #include "base/TextEncoding.h"
 #include "base/AsciiText.h"
 #include "platform/sim/SimText.h"
@@ -69,6 +71,51 @@ std::string SimEnvironment::ExpandEnvironmentStrings(const std::string& text) {
     }
   }
   return expanded;
+}
+
+// As Windows resolves it: UNC and "X:\" paths stand; "\path" is on the current drive;
+// "X:path" is relative to the current folder when X is the current drive, else to X:'s
+// root; anything else to the current folder. "." and ".." are resolved, never above the root.
+std::string SimEnvironment::FullPathName(const std::string& path) {
+  auto isSlash = [](char c) { return c == '\\' || c == '/'; };
+  const bool hasDrive = path.size() >= 2 && path[1] == ':';
+  std::string root;
+  std::string rest;
+  if (path.size() >= 2 && isSlash(path[0]) && isSlash(path[1])) {
+    const size_t server = path.find_first_of("\\/", 2);
+    const size_t share = server == std::string::npos ? server : path.find_first_of("\\/", server + 1);
+    root = path.substr(0, share);
+    rest = share == std::string::npos ? "" : path.substr(share + 1);
+  } else if (hasDrive && path.size() >= 3 && isSlash(path[2])) {
+    root = path.substr(0, 2);
+    rest = path.substr(3);
+  } else if (!path.empty() && isSlash(path[0])) {
+    root = currentDirectory_.substr(0, 2);
+    rest = path.substr(1);
+  } else if (hasDrive) {
+    root = path.substr(0, 2);
+    const bool currentDrive = SameTextAscii(root, currentDirectory_.substr(0, 2));
+    rest = (currentDrive ? currentDirectory_.substr(3) + "\\" : "") + path.substr(2);
+  } else {
+    root = currentDirectory_.substr(0, 2);
+    rest = currentDirectory_.substr(3) + "\\" + path;
+  }
+  std::vector<std::string> parts;
+  size_t start = 0;
+  for (size_t at = 0; at <= rest.size(); ++at) {
+    if (at < rest.size() && !isSlash(rest[at])) continue;
+    const std::string part = rest.substr(start, at - start);
+    start = at + 1;
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+  }
+  std::string full = root;
+  for (const std::string& part : parts) full += "\\" + part;
+  if (parts.empty() || (!rest.empty() && isSlash(rest.back()))) full += "\\";
+  return full;
 }
 
 void SimEnvironment::GetVersion(uint32_t& major, uint32_t& minor) {

@@ -1,5 +1,7 @@
 #include "platform/sim/SimFiles.h"
 
+#include <new>
+
 #include "base/AsciiText.h"
 #include "platform/sim/SimText.h"
 
@@ -16,6 +18,7 @@ ReadFileResult SimFiles::ReadFile(const std::string& path, std::string& bytes) {
   const std::string* found = Find(path);
   if (found == nullptr) return ReadFileResult::NotFound;
   if (unreadable_.count(Key(path)) != 0) return ReadFileResult::Unreadable;
+  if (tooLarge_.count(Key(path)) != 0) throw std::bad_alloc();
   bytes = *found;
   return ReadFileResult::Ok;
 }
@@ -52,4 +55,11 @@ void SimFiles::FailReads(const std::string& path, bool fail) {
     unreadable_.insert(Key(path));
   else
     unreadable_.erase(Key(path));
+}
+
+void SimFiles::ExhaustMemoryReading(const std::string& path, bool exhaust) {
+  if (exhaust)
+    tooLarge_.insert(Key(path));
+  else
+    tooLarge_.erase(Key(path));
 }

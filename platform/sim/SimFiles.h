@@ -23,6 +23,8 @@ class SimFiles : public Files {
   void Remove(const std::string& path);
   void FailWrites(bool fail) { failWrites_ = fail; }
   void FailReads(const std::string& path, bool fail);
+  // Reading the file throws std::bad_alloc, as a file too large for memory does.
+  void ExhaustMemoryReading(const std::string& path, bool exhaust);
 
  private:
   static std::string Key(const std::string& path);
@@ -30,5 +32,6 @@ class SimFiles : public Files {
   int& replaceCount_;
   std::map<std::string, std::string> files_;  // key -> bytes
   std::set<std::string> unreadable_;
+  std::set<std::string> tooLarge_;
   bool failWrites_ = false;
 };

@@ -192,6 +192,9 @@ void SimMachine::RemoveFile(const std::string& path) { impl_->files.Remove(path)
 void SimMachine::FailWrites(bool fail) { impl_->files.FailWrites(fail); }
 
 void SimMachine::FailReads(const std::string& path, bool fail) { impl_->files.FailReads(path, fail); }
+void SimMachine::ExhaustMemoryReading(const std::string& path, bool exhaust) {
+  impl_->files.ExhaustMemoryReading(path, exhaust);
+}
 
 // --- Registry ---
 
@@ -221,6 +224,7 @@ void SimMachine::SetVariable(const std::string& name, const std::string& value) 
 void SimMachine::UnsetVariable(const std::string& name) { impl_->environment.UnsetVariable(name); }
 
 void SimMachine::SetExecutablePath(const std::string& path) { impl_->environment.SetExecutablePath(path); }
+void SimMachine::SetCurrentDirectory(const std::string& path) { impl_->environment.SetCurrentDirectory(path); }
 
 void SimMachine::SetWindowsVersion(uint32_t major, uint32_t minor) { impl_->environment.SetVersion(major, minor); }
 

@@ -141,6 +141,7 @@ class SimMachine {
   void RemoveFile(const std::string& path);
   void FailWrites(bool fail);                      // every ReplaceFile fails
   void FailReads(const std::string& path, bool fail);  // ReadFile gives Unreadable
+  void ExhaustMemoryReading(const std::string& path, bool exhaust);  // ReadFile throws std::bad_alloc
   int ReplaceCount = 0;
 
   // --- Registry ---
@@ -154,6 +155,7 @@ class SimMachine {
   void SetVariable(const std::string& name, const std::string& value);
   void UnsetVariable(const std::string& name);
   void SetExecutablePath(const std::string& path);
+  void SetCurrentDirectory(const std::string& path);
   void SetWindowsVersion(uint32_t major, uint32_t minor);
 
   // --- User interface ---

@@ -48,6 +48,17 @@ std::string Win32Environment::ExecutablePath() {
   }
 }
 
+std::string Win32Environment::FullPathName(const std::string& path) {
+  std::vector<char> buffer(MAX_PATH);
+  for (;;) {
+    const DWORD length = GetFullPathNameA(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+    if (length == 0) return path;
+    if (length < buffer.size()) return std::string(buffer.data(), length);
+    if (buffer.size() >= 32768) return path;
+    buffer.resize(length + 1);  // length counts the NUL when the buffer was too small
+  }
+}
+
 std::string Win32Environment::WindowsDirectory() {
   std::vector<char> buffer(MAX_PATH);
   UINT length = GetWindowsDirectoryA(buffer.data(), static_cast<UINT>(buffer.size()));

@@ -6,6 +6,7 @@ class Win32Environment : public Environment {
   bool GetVariable(const std::string& name, std::string& value) override;
   std::string ExpandEnvironmentStrings(const std::string& text) override;
   std::string ExecutablePath() override;
+  std::string FullPathName(const std::string& path) override;
   std::string WindowsDirectory() override;
   void GetVersion(uint32_t& major, uint32_t& minor) override;
   std::u16string AnsiToWide(const std::string& text) override;

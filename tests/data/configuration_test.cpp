@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <random>
 
 #include "data/Configuration.h"
 #include "data/Languages.h"
 #include "data/PasswordScrambler.h"
+#include "data/StoredLimits.h"
 #include "platform/WinTypes.h"
 #include "platform/sim/SimMachine.h"
 #include "support/TestApp.h"
@@ -443,11 +445,233 @@ TEST(SaveFailures, KeysAddedByHandToADriveSectionSurviveItsRewrite) {
   run.configuration.SaveConfiguration();
   const std::string saved = pc.FileBytes(kIniPath);
   EXPECT_NE(saved.find("[NetworkDrive_H:]\r\nDrive=H:\r\nNetworkLocation=\\\\nas\\media\r\nDriveState=2\r\n"
-                       "Username=\r\nPassword=\r\nNetworkName=\r\nOwner=Bob\r\n"),
+                       "Username=\r\nPassword=\r\nNetworkName=\r\nOwner = Bob  \r\n"),
             std::string::npos);
   EXPECT_EQ(saved.find("old.exe"), std::string::npos);  // a program index the program owns
   EXPECT_EQ(saved.find("Eve"), std::string::npos);
   EXPECT_EQ(saved.find("NetworkDrive_K:"), std::string::npos);
+}
+
+TEST(AutoStartValue, AFailedSaveLeavesTheRunValueAsTheFileHasIt) {
+  SimMachine pc;
+  ProgramRun run(pc);
+  std::string value;
+  run.configuration.SaveConfiguration();
+  ASSERT_TRUE(pc.RegistryValue(RegistryRoot::CurrentUser, kRunKeyPath, kAutoStartValueName, value));
+
+  // Switched off, but the save fails: the program still starts at logon, as the file says.
+  pc.FailWrites(true);
+  run.configuration.Prefs.StartAutomaticallyByWindows = false;
+  EXPECT_FALSE(run.configuration.SaveConfigurationReportingErrors());
+  EXPECT_TRUE(pc.RegistryValue(RegistryRoot::CurrentUser, kRunKeyPath, kAutoStartValueName, value));
+  EXPECT_NE(pc.FileBytes(kIniPath).find("StartAutomaticallyByWindows=1"), std::string::npos);
+
+  pc.FailWrites(false);
+  EXPECT_TRUE(run.configuration.SaveConfigurationReportingErrors());
+  EXPECT_FALSE(pc.RegistryValue(RegistryRoot::CurrentUser, kRunKeyPath, kAutoStartValueName, value));
+
+  // And back on, with a failing save: no Run value appears for a file that says off.
+  pc.FailWrites(true);
+  run.configuration.Prefs.StartAutomaticallyByWindows = true;
+  EXPECT_FALSE(run.configuration.SaveConfigurationReportingErrors());
+  EXPECT_FALSE(pc.RegistryValue(RegistryRoot::CurrentUser, kRunKeyPath, kAutoStartValueName, value));
+  pc.FailWrites(false);
+  ProgramRun next(pc);
+  EXPECT_FALSE(next.configuration.Prefs.StartAutomaticallyByWindows);
+}
+
+std::string RandomPassword(size_t length, uint32_t seed) {
+  std::mt19937 random(seed);
+  std::string password;
+  // Any byte but the line breaks, which a password box cannot hold.
+  while (password.size() < length) {
+    const char c = static_cast<char>(random() % 256);
+    if (c != '\r' && c != '\n' && c != '\0') password += c;
+  }
+  return password;
+}
+
+TEST(LongPasswords, EveryLengthUpToTheLimitComesBackWhole) {
+  // The stored form grows by four characters every three bytes; the limit sits where the
+  // value read back (2047 characters at most) stops giving the password back.
+  std::vector<size_t> lengths = {1, 2, 3, 255, 256, 1000};
+  for (size_t length = MaxPasswordLength - 6; length <= MaxPasswordLength; ++length) lengths.push_back(length);
+  for (const size_t length : lengths) {
+    SCOPED_TRACE("length " + std::to_string(length));
+    SimMachine pc;
+    ProgramRun run(pc);
+    TNetworkDriveItem& h = run.Drive("H:");
+    h.NetworkLocation = R"(\\nas\media)";
+    h.QbyControl = true;
+    h.Password = RandomPassword(length, static_cast<uint32_t>(length));
+    auto volume = std::make_unique<TTrueCryptVolumeItem>();
+    volume->Drive = "T:";
+    volume->Volume = R"(H:\vault.tc)";
+    volume->Password = RandomPassword(length, static_cast<uint32_t>(length) + 1);
+    h.TrueCryptVolumesList.push_back(std::move(volume));
+    run.configuration.SaveConfiguration();
+
+    ProgramRun second(pc);
+    EXPECT_EQ(second.Drive("H:").Password, h.Password);
+    ASSERT_EQ(second.Drive("H:").TrueCryptVolumesList.size(), 1u);
+    EXPECT_EQ(second.Drive("H:").TrueCryptVolumesList[0]->Password, h.TrueCryptVolumesList[0]->Password);
+
+    // The same stored form pasted into Deployment.ini by an administrator.
+    pc.WriteFile(kDeploymentPath, Lines({"[NetworkDrive_N:]", "NetworkLocation=\\\\corp\\n",
+                                         "Password=" + ScramblePassword(h.Password)}));
+    ProgramRun third(pc);
+    EXPECT_TRUE(third.Drive("N:").DeploymentDrive);
+    EXPECT_EQ(third.Drive("N:").Password, h.Password);
+  }
+}
+
+TEST(LongPasswords, OneByteMoreCannotBeReadBackSoTheSaveRefusesIt) {
+  // Why the limit stands where it does: the next length reads back wrong.
+  const std::string tooLong = RandomPassword(MaxPasswordLength + 1, 7);
+  SimMachine pc;
+  pc.WriteFile(kDeploymentPath, Lines({"[NetworkDrive_N:]", "NetworkLocation=\\\\corp\\n",
+                                       "Password=" + ScramblePassword(tooLong)}));
+  pc.WriteFile(kIniPath, kUsersFile);
+  ProgramRun run(pc);
+  EXPECT_TRUE(run.Drive("N:").DeploymentDrive);
+  EXPECT_NE(run.Drive("N:").Password, tooLong);
+
+  std::string runValue;
+  ASSERT_FALSE(pc.RegistryValue(RegistryRoot::CurrentUser, kRunKeyPath, kAutoStartValueName, runValue));
+  run.Drive("M:").NetworkLocation = R"(\\nas\music)";
+  run.Drive("M:").QbyControl = true;
+  run.Drive("M:").Password = tooLong;
+  EXPECT_FALSE(run.configuration.SaveConfigurationReportingErrors());
+  ASSERT_EQ(pc.MessageBoxes.size(), 1u);
+  EXPECT_EQ(pc.MessageBoxes[0].Text, "Unable to write to " + kIniPath + ": the password of drive M: is longer than " +
+                                         std::to_string(MaxPasswordLength) + " characters.");
+  EXPECT_EQ(pc.MessageBoxes[0].Kind, MessageBoxKind::Error);
+  EXPECT_EQ(pc.FileBytes(kIniPath), kUsersFile);  // nothing half-stored
+  EXPECT_FALSE(pc.RegistryValue(RegistryRoot::CurrentUser, kRunKeyPath, kAutoStartValueName, runValue));
+
+  // A volume's password is named by its volume and drive.
+  run.Drive("M:").Password = "short";
+  run.Drive("H:").TrueCryptVolumesList[0]->Password = tooLong;
+  try {
+    run.configuration.SaveConfiguration();
+    ADD_FAILURE() << "the save reported success";
+  } catch (const EIniFileError& error) {
+    EXPECT_EQ(std::string(error.what()), "Unable to write to " + kIniPath +
+                                             ": the password of TrueCrypt volume 'H:\\vault.tc' of drive H: is "
+                                             "longer than " + std::to_string(MaxPasswordLength) + " characters.");
+  }
+  EXPECT_EQ(pc.FileBytes(kIniPath), kUsersFile);
+
+  // A deployment drive is never written, so its password does not stop a save.
+  run.Drive("H:").TrueCryptVolumesList[0]->Password = "vault pw";
+  EXPECT_TRUE(run.configuration.SaveConfigurationReportingErrors());
+  ProgramRun next(pc);
+  EXPECT_EQ(next.Drive("M:").Password, "short");
+}
+
+TEST(HandEditedDriveSections, ForeignLinesSurviveEverySaveByteForByte) {
+  SimMachine pc;
+  const std::string longValue(3000, 'v');
+  const std::vector<std::string> foreign = {"Before=1", "=oops", "After=2", "; a comment of the admin",
+                                            "a line without equals sign", "Long=" + longValue, "  Spaced  =  kept  "};
+  std::vector<std::string> file = {"[NetworkDrive_H:]", "NetworkLocation=\\\\nas\\media"};
+  file.insert(file.end(), foreign.begin(), foreign.end());
+  file.push_back("Password=" + ScramblePassword("secret"));
+  file.push_back("");
+  file.push_back("[Other]");
+  file.push_back("k=v");
+  std::string bytes;
+  for (const std::string& line : file) bytes += line + "\r\n";
+  pc.WriteFile(kIniPath, bytes);
+
+  std::string expectedSection;
+  for (const std::string& line : foreign) expectedSection += line + "\r\n";
+  for (int save = 0; save < 3; ++save) {
+    SCOPED_TRACE("save " + std::to_string(save));
+    ProgramRun run(pc);
+    EXPECT_EQ(run.Drive("H:").Password, "secret");
+    run.Drive("H:").Username = "alice" + std::to_string(save);
+    run.configuration.SaveConfiguration();
+    const std::string saved = pc.FileBytes(kIniPath);
+    EXPECT_NE(saved.find("NetworkName=\r\n" + expectedSection), std::string::npos);
+    EXPECT_NE(saved.find("[Other]\r\nk=v\r\n"), std::string::npos);
+    EXPECT_EQ(saved.find("Password=" + ScramblePassword("secret")), saved.rfind("Password="));
+  }
+  ProgramRun last(pc);
+  EXPECT_EQ(last.Drive("H:").Username, "alice2");
+  EXPECT_EQ(last.configuration.IniFile->ReadString("NetworkDrive_H:", "Long", ""), longValue.substr(0, 2047));
+}
+
+TEST(OversizedFiles, AFileThatCannotBeHeldIsUnreadableNotTheEndOfTheProgram) {
+  SimMachine pc;
+  pc.WriteFile(kIniPath, kUsersFile);
+  pc.WriteFile(kDeploymentPath, kDeploymentFile);
+  pc.ExhaustMemoryReading(kIniPath, true);
+  pc.ExhaustMemoryReading(kDeploymentPath, true);
+  ProgramRun run(pc);
+  EXPECT_TRUE(run.configuration.IniFileUnreadable);
+  ExpectDefaults(run.configuration.Prefs);
+  EXPECT_EQ(run.DrivesUnderControl(), 0);
+  ASSERT_NE(run.configuration.DeploymentFile, nullptr);
+
+  // Never written back: the drives in it are not lost.
+  EXPECT_FALSE(run.configuration.SaveConfigurationReportingErrors());
+  EXPECT_EQ(pc.FileBytes(kIniPath), kUsersFile);
+  pc.ExhaustMemoryReading(kIniPath, false);
+  pc.ExhaustMemoryReading(kDeploymentPath, false);
+  ProgramRun next(pc);
+  EXPECT_EQ(next.Drive("H:").Password, "secret");
+  EXPECT_TRUE(next.Drive("P:").DeploymentDrive);
+}
+
+TEST(OversizedFiles, ThousandsOfDuplicateSectionsAndHandAddedKeysAreSavedWhole) {
+  SimMachine pc;
+  std::string file = "[NetworkDrive_H:]\r\nNetworkLocation=\\\\nas\\h\r\n";
+  for (int i = 0; i < 20000; ++i) file += "Added" + std::to_string(i) + "=value " + std::to_string(i) + "\r\n";
+  for (int i = 0; i < 20000; ++i) {
+    const char letter = "CHK"[i % 3];  // C: is a fixed disk here: its sections are not the program's
+    file += std::string("[NetworkDrive_") + letter + ":]\r\nNetworkLocation=\\\\nas\\copy" + std::to_string(i) + "\r\n";
+  }
+  pc.WriteFile(kIniPath, file);
+  ProgramRun run(pc);
+  EXPECT_EQ(run.Drive("K:").NetworkLocation, R"(\\nas\copy2)");
+  run.configuration.SaveConfiguration();
+
+  const std::string saved = pc.FileBytes(kIniPath);
+  size_t copies = 0;
+  for (size_t at = saved.find("[NetworkDrive_C:]"); at != std::string::npos; at = saved.find("[NetworkDrive_C:]", at + 1))
+    ++copies;
+  EXPECT_EQ(copies, 6667u);  // left untouched
+  EXPECT_EQ(saved.find("\\\\nas\\copy1\r\n"), std::string::npos);  // a duplicate of H: or K:
+  ProgramRun second(pc);
+  EXPECT_EQ(second.Drive("K:").NetworkLocation, R"(\\nas\copy2)");
+  EXPECT_EQ(second.configuration.IniFile->ReadString("NetworkDrive_H:", "Added19999", ""), "value 19999");
+  EXPECT_EQ(second.configuration.IniFile->ReadSectionKeys("NetworkDrive_H:").front(), "Drive");
+}
+
+TEST(ConfigurationFiles, ARelativeAppDataIsMadeAbsolute) {
+  SimMachine pc;
+  pc.SetCurrentDirectory(R"(D:\Work\Today)");
+  pc.SetVariable("APPDATA", R"(Profiles\alice)");
+  EXPECT_EQ(ConfigurationFileName(pc.platform()), R"(D:\Work\Today\Profiles\alice\Quillbay.ini)");
+  pc.SetVariable("APPDATA", R"(..\.\Roaming\)");
+  EXPECT_EQ(ConfigurationFileName(pc.platform()), R"(D:\Work\Roaming\Quillbay.ini)");
+  pc.SetVariable("APPDATA", R"(\Users\bob)");
+  EXPECT_EQ(ConfigurationFileName(pc.platform()), R"(D:\Users\bob\Quillbay.ini)");
+  pc.SetVariable("APPDATA", R"(E:data)");
+  EXPECT_EQ(ConfigurationFileName(pc.platform()), R"(E:\data\Quillbay.ini)");
+  pc.SetVariable("APPDATA", R"(\\server\profiles\bob)");
+  EXPECT_EQ(ConfigurationFileName(pc.platform()), R"(\\server\profiles\bob\Quillbay.ini)");
+
+  // The file lands in the folder that was current at start-up.
+  pc.SetVariable("APPDATA", "Roaming");
+  pc.SetCurrentDirectory(R"(C:\Users\alice)");
+  {
+    ProgramRun run(pc);
+    run.configuration.Prefs.Language = "Dansk";
+    run.configuration.SaveConfiguration();
+  }
+  EXPECT_TRUE(pc.HasFile(R"(C:\Users\alice\Roaming\Quillbay.ini)"));
 }
 
 TEST(DamagedFiles, NeverCrashAndNeverCostTheReadableDrives) {

@@ -239,4 +239,69 @@ TEST(IniDocumentScenario, QuotedValuesAtTheBufferLimit) {
   EXPECT_EQ(ini.Get("L", "long", ""), a2046 + "b");
 }
 
+TEST(IniDocumentScenario, HugeDamagedFilesKeepEveryLineAndTheirLookups) {
+  // Runs of blank lines (spaces and odd line ends too), thousands of duplicate keys and
+  // sections: everything comes back line for line, CR LF ended, and lookups still find
+  // the first of a name.
+  std::string file = "top=1\r\n";
+  for (int i = 0; i < 50000; ++i) file += (i % 3 == 0) ? " \t\n" : "\r";
+  file += "[S]\n";
+  for (int i = 0; i < 50000; ++i) file += "key=" + std::to_string(i) + "\n";
+  for (int i = 0; i < 50000; ++i) file += "[s]\nkey=copy\n" + std::string(i % 2 ? "\n" : "") ;
+  file += "[Last]\nfinal=yes";
+  TIniDocument ini = Parsed(file);
+  EXPECT_EQ(ini.Get("", "top", ""), "1");
+  EXPECT_EQ(ini.Get("S", "KEY", ""), "0");
+  EXPECT_EQ(ini.Keys("s").size(), 50000u);
+  // As many as fit the system's buffer: "key" and its NUL 4095 times, then the cut "k".
+  EXPECT_EQ(ini.Keys("s", 16383).size(), 4096u);
+  EXPECT_EQ(ini.Keys("s", 16383).back(), "k");
+  EXPECT_EQ(ini.Get("last", "final", ""), "yes");
+
+  std::string expected;
+  size_t start = 0;
+  for (size_t at = 0; at <= file.size(); ++at) {
+    if (at < file.size() && file[at] != '\r' && file[at] != '\n') continue;
+    expected += file.substr(start, at - start) + "\r\n";
+    if (at + 1 < file.size() && file[at] == '\r' && file[at + 1] == '\n') ++at;
+    start = at + 1;
+  }
+  EXPECT_EQ(ini.Serialize(), expected);
+
+  ini.EraseSection("S");
+  ini.Set("S", "key", "new");
+  ini.Set("last", "added", "1");
+  const TIniDocument reread = Parsed(ini.Serialize());
+  EXPECT_EQ(reread.Get("S", "key", ""), "new");
+  EXPECT_EQ(reread.Keys("S"), std::vector<std::string>{"key"});
+  EXPECT_EQ(reread.Keys("Last"), (std::vector<std::string>{"final", "added"}));
+  EXPECT_EQ(reread.Serialize().find("copy"), std::string::npos);
+}
+
+TEST(IniDocumentScenario, ThePartBeforeTheFirstHeaderCanBeEmptiedAndWrittenAgain) {
+  TIniDocument ini = Parsed("a=1\r\nb=2\r\n\r\n[S]\r\nk=v\r\n[]\r\nc=3\r\n");
+  EXPECT_EQ(ini.Get("", "b", ""), "2");
+  ini.EraseSection("");
+  EXPECT_EQ(ini.Get("", "b", "gone"), "gone");
+  EXPECT_FALSE(ini.Has("", "a"));
+  ini.Set("", "a", "again");
+  EXPECT_EQ(ini.Get("", "a", ""), "again");
+  EXPECT_EQ(ini.Serialize(), "a=again\r\n[S]\r\nk=v\r\n");
+}
+
+TEST(IniDocumentScenario, ForeignLinesGoBackAfterTheProgramsKeys) {
+  TIniDocument ini = Parsed(
+      "[D]\r\nOwn=1\r\n; note\r\nother = x \r\n=oops\r\nbare\r\nown=2\r\n\r\n\r\n[Next]\r\nn=1\r\n");
+  auto own = [](const std::string& key) { return key == "Own" || key == "own"; };
+  const std::vector<std::string> foreign = ini.ForeignLines("d", own);
+  EXPECT_EQ(foreign, (std::vector<std::string>{"; note", "other = x ", "=oops", "bare"}));
+  ini.EraseSection("D");
+  ini.Set("D", "Own", "3");
+  ini.AppendLines("D", foreign);
+  EXPECT_EQ(ini.Serialize(),
+            "[Next]\r\nn=1\r\n\r\n[D]\r\nOwn=3\r\n; note\r\nother = x \r\n=oops\r\nbare\r\n");
+  EXPECT_EQ(ini.Get("D", "other", ""), "x");
+  EXPECT_TRUE(ini.ForeignLines("Missing", own).empty());
+}
+
 }  // namespace

@@ -89,6 +89,36 @@ TEST(LanguageLookup, UnreadableFileLeavesTheFallbacks) {
   EXPECT_EQ(language.Translate(10102), "Exit");
 }
 
+TEST(LanguageLookup, AHugeSectionLoadsWhatTheSystemsKeyListHolds) {
+  // A damaged or hostile file with 100,000 texts: the key names are listed into 16383
+  // bytes, as the system lists them, so start-up reads a bounded part of it.
+  SimMachine pc;
+  std::string file = "[English]\r\n";
+  for (int i = 0; i < 100000; ++i) file += std::to_string(10000 + i) + "=Text " + std::to_string(i) + "\r\n";
+  pc.WriteFile(kLanguagesPath, file);
+  TLanguage language;
+  language.Open(pc.platform(), "English");
+  // Five digits and a NUL: 2730 whole names, then the "1" left of the next.
+  ASSERT_EQ(language.ResourceList.size(), 2731u);
+  EXPECT_EQ(language.ResourceList.front(), "10000=Text 0");
+  EXPECT_EQ(language.ResourceList[2729], "12729=Text 2729");
+  EXPECT_EQ(language.ResourceList.back(), "1=");
+  EXPECT_EQ(language.Translate(12729), "Text 2729");
+  EXPECT_EQ(language.Translate(12730), ErrorText(12730));
+  EXPECT_EQ(language.Translate(10102), "Text 102");
+}
+
+TEST(LanguageLookup, AFileTooLargeToHoldLeavesTheFallbacks) {
+  SimMachine pc;
+  pc.WriteFile(kLanguagesPath, "[English]\r\n10001=&Cancel\r\n");
+  pc.ExhaustMemoryReading(kLanguagesPath, true);
+  TLanguage language;
+  language.Open(pc.platform(), "English");
+  EXPECT_TRUE(language.ResourceList.empty());
+  EXPECT_EQ(language.Translate(10102), "Exit");
+  EXPECT_EQ(language.Translate(10001), ErrorText(10001));
+}
+
 TEST(LanguageLookup, FileIsTakenFromTheExecutablesFolder) {
   SimMachine pc;
   pc.SetExecutablePath(R"(D:\Apps\QB\Quillbay.exe)");

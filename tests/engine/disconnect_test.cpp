@@ -291,3 +291,33 @@ TEST_F(RemoveNetworkDriveScenario, UnexpectedCancelFailureKeepsTheDriveConfigure
   EXPECT_FALSE(app.Drive("K:").QbyControl);
   EXPECT_FALSE(pc.BusyCursor());
 }
+
+TEST_F(RemoveNetworkDriveScenario, AFailureThatIsNoStdExceptionIsHandledAlike) {
+  app.StartWithShares({{"H:", kMedia}, {"K:", kOffice}});
+  app.engine.ConnectDrives(true, "");
+  ThrowingNetwork network(pc.platform().network, "CancelConnection2", "H:", true);
+  Platform platform = WithNetwork(pc.platform(), network);
+  TEngine engine(platform, app.configuration, app.language, app.surfaces);
+  app.NewMessages();
+
+  engine.RemoveDrives("");
+
+  EXPECT_THAT(app.NewMessages(), ElementsAre(app.T(10303) + "H:'.", app.T(10301) + "K:'."));
+  EXPECT_TRUE(app.Drive("H:").QbyControl);
+  EXPECT_FALSE(app.Drive("K:").QbyControl);
+  EXPECT_FALSE(pc.BusyCursor());
+
+  // Cancelling others' mappings goes on past such a failure, silently.
+  pc.AddShare(kMusic);
+  pc.MapFromOutside('X', kMusic);
+  pc.MapFromOutside('Y', kOffice);
+  ThrowingNetwork foreign(pc.platform().network, "CancelConnection2", "X:", true);
+  Platform foreignPlatform = WithNetwork(pc.platform(), foreign);
+  TEngine foreignEngine(foreignPlatform, app.configuration, app.language, app.surfaces);
+  app.NewMessages();
+  foreignEngine.DisconnectForeignDrives(true);
+  EXPECT_THAT(app.NewMessages(), ElementsAre(app.T(10229) + "X:' ...", app.T(10229) + "Y:' ..."));
+  EXPECT_EQ(pc.MappingOf('X'), kMusic);
+  EXPECT_EQ(pc.MappingOf('Y'), "");
+  EXPECT_TRUE(pc.MessageBoxes.empty());
+}

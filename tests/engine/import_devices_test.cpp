@@ -95,6 +95,25 @@ TEST_F(ImportNetworkDrivesScenario, NothingFoundIsToldUnlessSilent) {
   EXPECT_EQ(app.engine.NrOfForeignNetworkDrives, 0);
 }
 
+TEST_F(ImportNetworkDrivesScenario, ALetterThatFailsOddlyDoesNotStopTheScan) {
+  pc.AddShare(kMedia);
+  pc.AddShare(kOffice);
+  app.StartWith({});
+  pc.MapFromOutside('H', kMedia);
+  pc.MapFromOutside('K', kOffice);
+  ThrowingNetwork network(pc.platform().network, "GetUniversalName", "H:", true);
+  Platform platform = WithNetwork(pc.platform(), network);
+  TEngine engine(platform, app.configuration, app.language, app.surfaces);
+
+  pc.AnswerNext(win::IDYES);
+  engine.ImportNetworkDrives(false);
+
+  ASSERT_EQ(pc.MessageBoxes.size(), 1u);
+  EXPECT_EQ(pc.MessageBoxes[0].Text, app.T(10750) + "\r\n\r\nK:  " + kOffice + "\r\n\r\n" + app.T(10751));
+  EXPECT_FALSE(app.Drive("H:").QbyControl);
+  EXPECT_TRUE(app.Drive("K:").QbyControl);
+}
+
 TEST_F(ImportNetworkDrivesScenario, LetterWithoutRecordIsNeitherListedNorImported) {
   pc.AddShare(kMedia);
   pc.AddShare(kOffice);

@@ -24,7 +24,9 @@ int CountCalls(const SimMachine& pc, const std::string& call, const std::string&
 }
 
 void ThrowingNetwork::ThrowIf(const char* call, const char* letter) const {
-  if (call_ == call && letter != nullptr && letter_ == letter) throw std::runtime_error("provider crashed");
+  if (call_ != call || letter == nullptr || letter_ != letter) return;
+  if (notAStdException_) throw 1359;  // ERROR_INTERNAL_ERROR, as a bare number
+  throw std::runtime_error("provider crashed");
 }
 uint32_t ThrowingNetwork::AddConnection2(const NetResource& r, const char* p, const char* u, uint32_t f) {
   ThrowIf("AddConnection2", r.LocalName);

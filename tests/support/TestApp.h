@@ -26,11 +26,12 @@ inline const std::string kBackup = R"(\\nas\backup)";
 std::vector<SimNetCall> CallsOf(const SimMachine& pc, const std::string& call, const std::string& drive = "");
 int CountCalls(const SimMachine& pc, const std::string& call, const std::string& drive);
 
-// The machine's network, except that one call for one letter fails unexpectedly.
+// The machine's network, except that one call for one letter fails unexpectedly: with
+// a std::exception, or with something else, as a network provider's own code may throw.
 class ThrowingNetwork : public Network {
  public:
-  ThrowingNetwork(Network& real, std::string call, std::string letter)
-      : real_(real), call_(std::move(call)), letter_(std::move(letter)) {}
+  ThrowingNetwork(Network& real, std::string call, std::string letter, bool notAStdException = false)
+      : real_(real), call_(std::move(call)), letter_(std::move(letter)), notAStdException_(notAStdException) {}
   uint32_t AddConnection2(const NetResource& r, const char* p, const char* u, uint32_t f) override;
   uint32_t AddConnection(const char* remote, const char* p, const char* local) override;
   uint32_t CancelConnection2(const char* name, uint32_t flags, bool force) override;
@@ -40,6 +41,7 @@ class ThrowingNetwork : public Network {
   void ThrowIf(const char* call, const char* letter) const;
   Network& real_;
   std::string call_, letter_;
+  bool notAStdException_;
 };
 
 // The platform with one service replaced.

@@ -86,4 +86,38 @@ execute_process(COMMAND "${TOOL}" --frobnicate OUTPUT_VARIABLE out ERROR_VARIABL
 if(NOT result EQUAL 2 OR NOT errors MATCHES "--frobnicate" OR NOT out STREQUAL "")
   message(FATAL_ERROR "an unknown option must fail with 2 and say why (${result}): ${errors}")
 endif()
+
+# The longest password the program reads back is 1534 bytes; a longer line is refused
+# on standard error, keeps its output line (empty) and makes the exit status 1, while
+# the lines around it are still turned into stored forms.
+string(REPEAT "p" 1534 longest)
+file(WRITE "${work}/limit.txt" "ok\n${longest}\n${longest}x\nafter\n")
+execute_process(COMMAND "${TOOL}" INPUT_FILE "${work}/limit.txt" OUTPUT_FILE "${work}/limit.stored"
+  ERROR_VARIABLE errors RESULT_VARIABLE result)
+if(NOT result EQUAL 1 OR NOT errors MATCHES "line 3: the password is 1535 bytes long" OR NOT errors MATCHES "1534")
+  message(FATAL_ERROR "a 1535-byte password must be refused with a message and exit status 1 (${result}): ${errors}")
+endif()
+file(STRINGS "${work}/limit.stored" limitLines)
+list(LENGTH limitLines limitCount)
+file(READ "${work}/limit.stored" limitStored)
+string(REGEX MATCHALL "\n" breaks "${limitStored}")
+list(LENGTH breaks breakCount)
+list(GET limitLines 2 refusedLine)
+if(NOT breakCount EQUAL 4 OR NOT limitCount EQUAL 4 OR NOT refusedLine STREQUAL "")
+  message(FATAL_ERROR "the refused line must keep an empty output line: ${limitStored}")
+endif()
+list(GET limitLines 0 first)
+list(GET limitLines 3 last)
+if(NOT first STREQUAL "NZk=" OR NOT last STREQUAL "O80UruY=")
+  message(FATAL_ERROR "the lines around a refused one must still be processed: ${first} ${last}")
+endif()
+list(GET limitLines 1 longestStored)
+string(LENGTH "${longestStored}" longestStoredLength)
+file(WRITE "${work}/longest.stored" "${longestStored}\n")
+run_tool("${work}/longest.stored" "${work}/longest.decoded" --decode)
+file(READ "${work}/longest.decoded" longestDecoded)
+if(NOT longestDecoded STREQUAL "${longest}\n" OR NOT longestStoredLength EQUAL 2048)
+  message(FATAL_ERROR "the longest password must round-trip (${longestStoredLength} characters stored)")
+endif()
+
 message(STATUS "password tool: ${count} passwords round-tripped")

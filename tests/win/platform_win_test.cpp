@@ -481,6 +481,20 @@ TEST(Win32Environment, ProgramAndSystemFolders) {
   EXPECT_GE(major, 5u);
 }
 
+TEST(Win32Environment, RelativePathsAreMadeAbsoluteAgainstTheCurrentFolder) {
+  Win32Environment environment;
+  char current[MAX_PATH];
+  ASSERT_GT(GetCurrentDirectoryA(MAX_PATH, current), 0u);
+  std::string folder = current;
+  if (folder.back() != '\\') folder += '\\';
+  EXPECT_EQ(environment.FullPathName("Roaming\\.\\x\\..\\Quillbay.ini"), folder + "Roaming\\Quillbay.ini");
+  EXPECT_EQ(environment.FullPathName("C:\\Users\\alice\\Quillbay.ini"), "C:\\Users\\alice\\Quillbay.ini");
+  // Beyond what the ANSI call takes: the path stays as given rather than being cut.
+  const std::string longName = std::string(300, 'a') + "\\Quillbay.ini";
+  const std::string full = environment.FullPathName(longName);
+  EXPECT_TRUE(full == longName || full == folder + longName) << full;
+}
+
 TEST(Win32Environment, CodePageConversionsAsTheSystemDoesThem) {
   Win32Environment environment;
   EXPECT_EQ(environment.AnsiToWide("\\\\nas\\media"), u"\\\\nas\\media");
