@@ -47,7 +47,14 @@ settings="$user_folder/AppData/Roaming/Quillbay.ini"
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillbay'
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 has_quillbay=false
-unzip -l "$build"/dist/Quillbay-*-portable.zip | grep -q 'Quillbay/Quillbay.exe$' && has_quillbay=true
+cmake -E tar tf "$(ls "$build"/dist/Quillbay-*-portable.zip | head -n 1)" 2>/dev/null | grep -q '^Quillbay/Quillbay.exe$' && has_quillbay=true
+
+zip=$(ls "$build"/dist/Quillbay-*-portable.zip 2>/dev/null | head -n 1)
+zipped=$(cmake -E tar tf "$zip" 2>/dev/null)
+for file in Languages.ini QBYHelp.chm QuillbayPassword.exe Deployment.ini.example; do
+  check "the portable zip holds $file" grep -qx "Quillbay/$file" <<<"$zipped"
+done
+$has_quillbay && check "the portable zip holds Quillbay.exe" grep -qx "Quillbay/Quillbay.exe" <<<"$zipped"
 
 # An administrator's share: the installer with a Deployment.ini beside it.
 share="$WINEPREFIX/drive_c/share"
@@ -127,4 +134,23 @@ bounded 180 wine "$installed/Uninstall.exe" /S /REMOVESETTINGS
 bounded 120 wineserver -w
 check "uninstall with /REMOVESETTINGS removes Quillbay.ini" gone "$settings"
 check "uninstall with /REMOVESETTINGS removes the program folder too" gone "$installed"
+
+# For all users: Program Files, the all-users Start menu and the machine's Uninstall key.
+# (Wine's user counts as an administrator, so the request for rights is not seen here.)
+everyone="$WINEPREFIX/drive_c/Program Files/Quillbay"
+everyone_shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Quillbay.lnk"
+machine_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillbay'
+bounded 180 wine 'C:\share\QuillbaySetup.exe' /S /ALLUSERS
+bounded 120 wineserver -w
+check "/ALLUSERS installs into Program Files" test -f "$everyone/QBYHelp.chm" -a -f "$everyone/Deployment.ini"
+check "/ALLUSERS makes the shortcut for all users" test -f "$everyone_shortcut"
+check "/ALLUSERS registers the uninstaller for the machine" bash -c "wine reg query '$machine_key' /v QuietUninstallString 2>/dev/null | grep -q '/S /ALLUSERS'"
+check "/ALLUSERS leaves the user's own programs folder alone" test ! -e "$installed"
+was_installed=no
+[ -f "$everyone/Uninstall.exe" ] && was_installed=yes
+bounded 180 wine "$everyone/Uninstall.exe" /S /ALLUSERS
+bounded 120 wineserver -w
+check "the all-users uninstall removes Program Files\Quillbay" gone "$everyone"
+check "the all-users uninstall removes the shortcut" gone "$everyone_shortcut"
+check "the all-users uninstall removes the machine's Uninstall entry" bash -c "[ $was_installed = yes ] && ! wine reg query '$machine_key' >/dev/null 2>&1"
 finish
