@@ -154,7 +154,8 @@ HWND FindBox() {
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  // A second instance refused has a box of its own process.
+  return search.found != nullptr ? search.found : FindWindowA("#32770", "Quillbay");
 }
 
 int Box(double seconds, const char* button) {
