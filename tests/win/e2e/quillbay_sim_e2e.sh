@@ -121,7 +121,7 @@ second_instance() {
   local second=$!
   check "refused with its box" bash -c 'probe box 30 | grep -q "Quillbay is already running."' &&
     check "the second instance ends" bash -c "for i in \$(seq 30); do kill -0 $second 2>/dev/null || exit 0; sleep 1; done; exit 1" &&
-    check "the first one still runs" probe wait 0
+    check "the first one still runs" bash -c "probe wait 0 >/dev/null"
 }
 
 end_of_session() {

@@ -4,6 +4,7 @@
 //   wait SECONDS              until the main window exists (prints its handle)
 //   drives | messages         the rows of a list, cells separated by " | ", image first
 //   status                    the status bar text
+//   rect                      the main window's place on screen, WIDTHxHEIGHT+LEFT+TOP
 //   visible                   1 when the main window is shown, else 0
 //   menu TEXT                 runs the menu entry whose caption (without &) starts with TEXT
 //   action NAME               runs the action (AMFileExit, ...) as its menu entry does
@@ -12,10 +13,13 @@
 //   nobox                     exit code 1 when a message box of the program is open
 //   endsession                WM_QUERYENDSESSION, then WM_ENDSESSION (TRUE); prints both
 //   close                     the close box (WM_CLOSE)
+//   measure EXE               starts EXE; prints the ms until the notification area has one
+//                             icon more, and the working set (KB) 3 s after start; ends it
 //   gone SECONDS              until the program's process has ended (exit code 1 if not)
 // Exit code 0 on success, 1 when what was asked for did not happen, 2 on a usage error.
 #include <windows.h>
 #include <commctrl.h>
+#include <psapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -192,6 +196,57 @@ int Gone(double seconds) {
   return result == WAIT_OBJECT_0 ? 0 : 1;
 }
 
+// Icons of the notification area: Wine's tray shows each as a window of its own.
+int TrayIcons() {
+  HWND tray = FindWindowA("Shell_TrayWnd", nullptr);
+  if (tray == nullptr) tray = FindWindowA("__winex11_standalone_tray", nullptr);
+  if (tray == nullptr) return 0;
+  int count = 0;
+  EnumChildWindows(
+      tray, [](HWND, LPARAM count) -> BOOL { ++*reinterpret_cast<int*>(count); return TRUE; },
+      reinterpret_cast<LPARAM>(&count));
+  return count + 1;  // the standalone tray appears with the first icon
+}
+
+int Measure(const char* exe) {
+  const int before = TrayIcons();
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  std::string commandLine = std::string("\"") + exe + "\"";
+  std::string folder = exe;
+  folder = folder.substr(0, folder.find_last_of("\\/") == std::string::npos ? 0 : folder.find_last_of("\\/"));
+  LARGE_INTEGER frequency, start, now;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
+  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      folder.empty() ? nullptr : folder.c_str(), &startup, &process))
+    return 1;
+  double iconMs = -1;
+  for (;;) {
+    QueryPerformanceCounter(&now);
+    const double ms = (now.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart;
+    if (TrayIcons() > before) {
+      iconMs = ms;
+      break;
+    }
+    if (ms > 30000) break;
+    Sleep(1);
+  }
+  Sleep(3000);
+  PROCESS_MEMORY_COUNTERS memory = {};
+  memory.cb = sizeof(memory);
+  GetProcessMemoryInfo(process.hProcess, &memory, sizeof(memory));
+  std::printf("%.0f %lu\n", iconMs, static_cast<unsigned long>(memory.WorkingSetSize / 1024));
+  // Ended in order: the program by its Exit command, the yardstick by WM_CLOSE.
+  if (HWND main = MainWindow()) PostMessageA(main, WM_COMMAND, MAKEWPARAM(101, 0), 0);
+  if (HWND bare = FindWindowA("BareTray", nullptr)) PostMessageA(bare, WM_CLOSE, 0, 0);
+  if (WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return iconMs < 0 ? 1 : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -224,6 +279,12 @@ int main(int argc, char** argv) {
     char text[1024] = "";
     SendMessageA(bar, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text));
     std::printf("%s\n", text);
+    return 0;
+  }
+  if (command == "rect") {  // the main window on the screen: WIDTHxHEIGHT+LEFT+TOP
+    RECT rect;
+    if (main == nullptr || !GetWindowRect(main, &rect)) return 1;
+    std::printf("%ldx%ld+%ld+%ld\n", rect.right - rect.left, rect.bottom - rect.top, rect.left, rect.top);
     return 0;
   }
   if (command == "visible") {
@@ -271,5 +332,6 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (command == "gone") return Gone(seconds);
+  if (command == "measure" && argc > 2) return Measure(argv[2]);
   return 2;
 }
