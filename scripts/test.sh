@@ -57,6 +57,15 @@ run_windows() {
   if [ -z "$ok" ] && [ -z "$bad" ]; then broken+=("wine tests did not finish"); failed=$((failed + 1)); return; fi
   passed=$((passed + ${ok:-0}))
   failed=$((failed + ${bad:-0}))
+
+  echo "=== windows: end-to-end scenarios of QuillbaySim.exe under Wine"
+  log=build/windows-e2e.log
+  timeout 900 xvfb-run -a -s "-screen 0 1024x768x24" tests/win/e2e/quillbay_sim_e2e.sh build/windows 2>&1 | tee "$log"
+  local line
+  line=$(grep -E '^e2e: [0-9]+ passed, [0-9]+ failed' "$log" | tail -n 1)
+  if [ -z "$line" ]; then broken+=("end-to-end scenarios did not finish"); failed=$((failed + 1)); return; fi
+  passed=$((passed + $(echo "$line" | sed -E 's/e2e: ([0-9]+) passed.*/\1/')))
+  failed=$((failed + $(echo "$line" | sed -E 's/.* ([0-9]+) failed/\1/')))
 }
 
 run_installer() {

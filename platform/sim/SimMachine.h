@@ -26,6 +26,9 @@ struct SimShare {
   std::string RequiredPassword;
   uint64_t FreeBytes = 40ull << 30;
   uint64_t TotalBytes = 100ull << 30;
+  bool Online = true;        // false: connects answer 1231 and a mapping to it answers nothing
+  bool OpenFiles = false;    // a cancel without force of a mapping to it gives 2401
+  uint32_t DelayMs = 0;      // every call to the share takes this long, on top of the network delay
 };
 
 struct SimNetCall {

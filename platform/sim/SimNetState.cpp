@@ -30,7 +30,8 @@ const SimShare* SimNetState::AnsweringShare(int index) {
   if (!letter.Mapped) return nullptr;
   std::string server, share;
   if (!SimSplitUnc(letter.Remote, server, share) || !ServerReachable(server)) return nullptr;
-  return ShareOf(letter.Remote);
+  const SimShare* known = ShareOf(letter.Remote);
+  return known != nullptr && known->Online ? known : nullptr;
 }
 
 std::string SimNetState::SessionUser(const std::string& server) const {
@@ -40,4 +41,13 @@ std::string SimNetState::SessionUser(const std::string& server) const {
       return letter.User;
   }
   return "";
+}
+
+void SimNetState::DropMapping(int index) {
+  SimLetter& letter = Letters[index];
+  letter.Mapped = false;
+  letter.Remote.clear();
+  letter.User.clear();
+  letter.OpenFiles = false;
+  letter.DeviceInUse = false;
 }
