@@ -133,16 +133,8 @@ class RunFolder {
   std::string path_;
 };
 
-// The program under test. Today the engine probe, which runs the engine the way the main
-// window does; the same configuration and the same reading of message lines and drive
-// states serve for Quillbay.exe, whose message list would be read from its window.
-ProgramResult RunProgram(const RunFolder& folder, const std::string& commands) {
-  ProgramResult result;
-  DeleteFileA(folder.File("out.txt").c_str());
-  const std::string program = TestsFolder() + "EngineProbe.exe";
-  std::string commandLine = "\"" + program + "\" " + commands;
-
-  // The child's environment: ours, with its own APPDATA and the provider's folder.
+// The child's environment: ours, with its own APPDATA and the provider's folder.
+std::string ChildEnvironment(const RunFolder& folder) {
   std::string environment;
   const std::map<std::string, std::string> overrides = {{"APPDATA", folder.Path()},
                                                         {"QUILLBAY_PROVIDER_FOLDER", folder.Path()},
@@ -157,22 +149,65 @@ ProgramResult RunProgram(const RunFolder& folder, const std::string& commands) {
   FreeEnvironmentStringsA(block);
   for (const auto& [name, value] : overrides) environment += name + "=" + value + '\0';
   environment += '\0';
+  return environment;
+}
 
+// Starts a program of the build; its standard output goes to the named file when given.
+HANDLE Start(const std::string& program, const std::string& arguments, const RunFolder& folder,
+             const std::string& outputFile = "") {
+  std::string commandLine = "\"" + program + "\" " + arguments;
+  std::string environment = ChildEnvironment(folder);
+  SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+  HANDLE output = outputFile.empty() ? INVALID_HANDLE_VALUE
+                                     : CreateFileA(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
+                                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, environment.data(),
-                      folder.Path().c_str(), &startup, &process)) {
-    ADD_FAILURE() << "cannot start " << program << " (error " << GetLastError() << ")";
-    return result;
+  if (output != INVALID_HANDLE_VALUE) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = output;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   }
-  if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
-    TerminateProcess(process.hProcess, 1);
-    WaitForSingleObject(process.hProcess, 5000);
-    ADD_FAILURE() << "the program did not finish within 60 s: " << commands;
+  PROCESS_INFORMATION process = {};
+  const BOOL started = CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, output != INVALID_HANDLE_VALUE,
+                                      0, environment.data(), folder.Path().c_str(), &startup, &process);
+  if (output != INVALID_HANDLE_VALUE) CloseHandle(output);
+  if (!started) {
+    ADD_FAILURE() << "cannot start " << program << " (error " << GetLastError() << ")";
+    return nullptr;
   }
   CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  return process.hProcess;
+}
+
+// Waits for a started program, ending it when it overruns; true when it ended by itself.
+bool Finish(HANDLE process, DWORD milliseconds) {
+  if (!process) return false;
+  const bool ended = WaitForSingleObject(process, milliseconds) == WAIT_OBJECT_0;
+  if (!ended) {
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, 5000);
+  }
+  CloseHandle(process);
+  return ended;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+// The program under test: the engine probe, which runs the engine the way the main window
+// does, given the commands of the main window's actions.
+ProgramResult RunProgram(const RunFolder& folder, const std::string& commands) {
+  ProgramResult result;
+  DeleteFileA(folder.File("out.txt").c_str());
+  const std::string program = TestsFolder() + "EngineProbe.exe";
+  HANDLE process = Start(program, commands, folder);
+  if (!process) {
+    return result;
+  }
+  if (!Finish(process, 60000)) ADD_FAILURE() << "the program did not finish within 60 s: " << commands;
 
   std::ifstream file(folder.File("out.txt"), std::ios::binary);
   std::string line;
@@ -432,6 +467,51 @@ TEST_F(RealNetworkCalls, RemoveAlwaysForcesAndKeepsADriveWhoseDisconnectFails) {
   std::ifstream saved(folder_.File("Quillbay.ini"));
   const std::string content((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
   EXPECT_EQ(content.find("NetworkDrive_" + drive), std::string::npos) << content;
+}
+
+// The real program, started on a prepared configuration and read from outside through its
+// window: its start-up connect reaches the provider as the engine means it, and the
+// provider's answer is the line in its message list.
+TEST_F(RealNetworkCalls, QuillbayExeConnectsAtStartUpAndShowsTheAnswerInItsWindow) {
+  const std::string quillbay = TestsFolder() + "..\\Quillbay.exe";
+  const std::string probe = TestsFolder() + "QuillbayProbe.exe";
+  if (GetFileAttributesA(quillbay.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "Quillbay.exe not built";
+  const std::string& withUser = drives_[0];
+  const std::string& ownAccount = drives_[1];
+  folder_.Write("Quillbay.ini", std::string("[Preferences]\r\nFirstTimeUsage=0\r\nMinimizeOnStartup=0\r\n") +
+                                    "ConnectNetworkDrivesOnStartup=1\r\nStartAutomaticallyByWindows=0\r\n" +
+                                    "DismountVolumesOnExit=0\r\nDisableBalloonMessages=1\r\n" +
+                                    DriveSection(withUser, R"(\\fileserver\projects)", "anna", "secret") +
+                                    DriveSection(ownAccount, R"(\\fileserver\%USERNAME%)", "", "unused"));
+  folder_.Answer(1326, 0);
+
+  HANDLE program = Start(quillbay, "", folder_);
+  ASSERT_NE(program, nullptr);
+  const std::string messagesFile = folder_.File("messages.txt");
+  EXPECT_TRUE(Finish(Start(probe, "wait 60", folder_, folder_.File("wait.txt")), 70000)) << "no main window";
+  // The start-up connect runs after the window appears; give it time to write its lines.
+  std::string messages;
+  for (int attempt = 0; attempt < 20 && messages.find(T(10302) + withUser) == std::string::npos; ++attempt) {
+    Sleep(500);
+    Finish(Start(probe, "messages", folder_, messagesFile), 30000);
+    messages = ReadFile(messagesFile);
+  }
+  Finish(Start(probe, "action AMFileExit", folder_, folder_.File("exit.txt")), 30000);
+  if (!Finish(program, 30000)) ADD_FAILURE() << "Quillbay.exe did not end on Exit";
+
+  const std::vector<ProviderCall> calls = folder_.Calls();
+  ASSERT_EQ(calls.size(), 2u) << messages;
+  EXPECT_EQ(calls[0].LocalName, ownAccount);
+  EXPECT_EQ(calls[0].RemoteName, Expanded(R"(\\fileserver\%USERNAME%)"));
+  EXPECT_EQ(calls[0].UserName, "<null>");
+  EXPECT_EQ(calls[0].Password, "<null>");
+  EXPECT_EQ(calls[1].LocalName, withUser);
+  EXPECT_EQ(calls[1].UserName, "anna");
+  EXPECT_EQ(calls[1].Password, "secret");
+  EXPECT_EQ(calls[1].Flags, "0");
+  const std::string logonFailure = "(\"Logon failure: unknown user name or bad password\").";
+  EXPECT_NE(messages.find("2 | " + T(10302) + withUser + "' " + logonFailure), std::string::npos) << messages;
+  EXPECT_NE(messages.find("2 | " + T(10302) + ownAccount + "' " + logonFailure), std::string::npos) << messages;
 }
 
 }  // namespace
