@@ -115,4 +115,5 @@ void TEngine::UpdateDriveStatus() {
     }
   }
   PreviousConnectionError = current;
+  if (surfaces_.OnDriveRowsRebuilt) surfaces_.OnDriveRowsRebuilt();
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,8 @@ class TSurfaces {
   int TrayPicture = kImageUnknown;
   std::string TrayTip;
   TBalloonHint BalloonHintMessage;
+  // Called after each survey has rebuilt the drive rows (and cleared the selection).
+  std::function<void()> OnDriveRowsRebuilt;
 
  private:
   Platform& platform_;

@@ -14,7 +14,7 @@ ensure_packages() {
 }
 
 HOST_PACKAGES=(cmake make g++ googletest libgtest-dev libgmock-dev libbenchmark-dev)
-WINDOWS_PACKAGES=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth)
+WINDOWS_PACKAGES=(mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth imagemagick fp-utils nsis)
 
 # A Wine prefix of the build's own; the first start creates it, which takes a while.
 prepare_wine() {

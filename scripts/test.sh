@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the host, sanitizer and Windows builds, and runs every
 # test: the host tests with ctest (also under ThreadSanitizer and Address/UB sanitizers)
-# and the Windows test program under Wine. Ends with "N passed, N failed".
+# and the Windows test program under Wine, then the installer the Windows build made, in a
+# fresh Wine prefix. Ends with "N passed, N failed".
 set -u
 cd "$(dirname "$0")/.."
 . scripts/setup.sh
@@ -10,6 +11,7 @@ ensure_packages "${HOST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
 passed=0
 failed=0
 broken=()
+windows_built=false
 
 count_ctest() {  # $1: ctest log
   local line total fails
@@ -42,6 +44,7 @@ run_windows() {
          cmake --build --preset windows -j2; }; then
     broken+=("windows build"); failed=$((failed + 1)); return
   fi
+  windows_built=true
   echo "=== windows: tests under Wine"
   prepare_wine "$PWD/build/windows/wineprefix"
   local log=build/windows-wine.log
@@ -54,12 +57,33 @@ run_windows() {
   if [ -z "$ok" ] && [ -z "$bad" ]; then broken+=("wine tests did not finish"); failed=$((failed + 1)); return; fi
   passed=$((passed + ${ok:-0}))
   failed=$((failed + ${bad:-0}))
+
+  echo "=== windows: end-to-end scenarios of QuillbaySim.exe under Wine"
+  log=build/windows-e2e.log
+  timeout 900 xvfb-run -a -s "-screen 0 1024x768x24" tests/win/e2e/quillbay_sim_e2e.sh build/windows 2>&1 | tee "$log"
+  local line
+  line=$(grep -E '^e2e: [0-9]+ passed, [0-9]+ failed' "$log" | tail -n 1)
+  if [ -z "$line" ]; then broken+=("end-to-end scenarios did not finish"); failed=$((failed + 1)); return; fi
+  passed=$((passed + $(echo "$line" | sed -E 's/e2e: ([0-9]+) passed.*/\1/')))
+  failed=$((failed + $(echo "$line" | sed -E 's/.* ([0-9]+) failed/\1/')))
+}
+
+run_installer() {
+  $windows_built || return  # a failed Windows build is counted already
+  echo "=== windows: installer and uninstaller under Wine"
+  local log=build/installer-wine.log line
+  timeout 1200 xvfb-run -a -s "-screen 0 1024x768x24" tests/win/installer_test.sh build/windows 2>&1 | tee "$log"
+  line=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$log" | tail -n 1)
+  if [ -z "$line" ]; then broken+=("installer test did not finish"); failed=$((failed + 1)); return; fi
+  passed=$((passed + ${line%% passed*}))
+  failed=$((failed + $(echo "$line" | sed -E 's/.*, ([0-9]+) failed/\1/')))
 }
 
 run_host_preset host
 run_host_preset host-tsan
 run_host_preset host-asan
 run_windows
+run_installer
 
 [ ${#broken[@]} -gt 0 ] && printf 'Broken: %s\n' "${broken[@]}"
 echo "$passed passed, $failed failed"

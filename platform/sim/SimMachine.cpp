@@ -138,12 +138,7 @@ void SimMachine::SetNetworkDelay(uint32_t milliseconds) { impl_->net.DelayMs = m
 
 void SimMachine::VanishVolume(char letter) {
   int index = LetterIndex(letter);
-  SimLetter& entry = impl_->net.Letters[index];
-  entry.Mapped = false;
-  entry.Remote.clear();
-  entry.User.clear();
-  entry.OpenFiles = false;
-  entry.DeviceInUse = false;
+  impl_->net.DropMapping(index);
   // WM_DEVICECHANGE with a DEV_BROADCAST_VOLUME for the letter, flagged as a network volume.
   if (impl_->deviceChange) {
     auto handler = impl_->deviceChange;  // a copy: the handler may replace itself

@@ -30,6 +30,8 @@ struct SimShare {
   // Off line, every call to the share answers 1231 (the remote network is not reachable);
   // switch it with SimMachine::SetShareOnline, which tells the program as Windows would.
   bool Online = true;
+  bool OpenFiles = false;    // a cancel without force of a mapping to it gives 2401
+  uint32_t DelayMs = 0;      // every call to the share takes this long, on top of the network delay
 };
 
 struct SimNetCall {

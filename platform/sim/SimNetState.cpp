@@ -42,3 +42,12 @@ std::string SimNetState::SessionUser(const std::string& server) const {
   }
   return "";
 }
+
+void SimNetState::DropMapping(int index) {
+  SimLetter& letter = Letters[index];
+  letter.Mapped = false;
+  letter.Remote.clear();
+  letter.User.clear();
+  letter.OpenFiles = false;
+  letter.DeviceInUse = false;
+}

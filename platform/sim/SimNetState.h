@@ -32,6 +32,9 @@ struct SimNetState {
   std::map<std::string, bool> Unreachable;  // lower-case server name -> off the network
   uint32_t DelayMs = 0;
   std::string LoggedOnUser = "alice";
+  // Non-zero: the answer to a connect to any share not added, in place of the codes that
+  // tell an unknown server (53) from an unknown share (67).
+  uint32_t UnknownShareCode = 0;
 
   // The share that holds this path ("\\server\share" or below it), or null.
   SimShare* ShareOf(const std::string& path);
@@ -41,4 +44,6 @@ struct SimNetState {
   const SimShare* AnsweringShare(int index);
   // The user of this machine's connections to the server, or "" when it has none.
   std::string SessionUser(const std::string& server) const;
+  // The letter's mapping ends, and with it its open files and the process using it.
+  void DropMapping(int index);
 };

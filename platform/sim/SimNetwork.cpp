@@ -17,7 +17,9 @@ uint32_t SimNetwork::Finish(SimNetCall call, int letterIndex,
                             const std::function<uint32_t(SimNetCall&)>& work) {
   call.AtMs = clock_.NowMs();
   // A blocking call: the caller's thread is held for the delay.
-  if (state_.DelayMs > 0) clock_.Sleep(state_.DelayMs);
+  const SimShare* share = ShareOfCall(call, letterIndex);
+  uint32_t delay = state_.DelayMs + (share != nullptr ? share->DelayMs : 0);
+  if (delay > 0) clock_.Sleep(delay);
   uint32_t code = 0;
   call.Result = faults_.Take(call.Call, letterIndex, code) ? code : work(call);
   calls_.push_back(call);
@@ -80,8 +82,9 @@ uint32_t SimNetwork::Connect(const SimNetCall& call) {
 
   std::string server, shareName;
   if (!SimSplitUnc(call.RemoteName, server, shareName)) return win::ERROR_BAD_NET_NAME;
-  if (!state_.ServerKnown(server) || !state_.ServerReachable(server)) return win::ERROR_BAD_NETPATH;
   SimShare* share = state_.ShareOf(call.RemoteName);
+  if (share == nullptr && state_.UnknownShareCode != 0) return state_.UnknownShareCode;
+  if (!state_.ServerKnown(server) || !state_.ServerReachable(server)) return win::ERROR_BAD_NETPATH;
   if (share == nullptr) return win::ERROR_BAD_NET_NAME;
   if (!share->Online) return win::ERROR_NETWORK_UNREACHABLE;
 
@@ -120,13 +123,16 @@ uint32_t SimNetwork::Cancel(const SimNetCall& call) {
     return win::NO_ERROR;
   }
   if (!letter.Mapped) return win::ERROR_NOT_CONNECTED;
-  if (letter.OpenFiles && !call.Force) return win::ERROR_OPEN_FILES;
+  const SimShare* share = state_.ShareOf(letter.Remote);
+  bool openFiles = letter.OpenFiles || (share != nullptr && share->OpenFiles);
+  if (openFiles && !call.Force) return win::ERROR_OPEN_FILES;
   if (letter.DeviceInUse && !call.Force) return win::ERROR_DEVICE_IN_USE;
-  letter.Mapped = false;
-  letter.Remote.clear();
-  letter.User.clear();
-  // The open files and the using process belonged to the connection.
-  letter.OpenFiles = false;
-  letter.DeviceInUse = false;
+  state_.DropMapping(index);
   return win::NO_ERROR;
+}
+
+const SimShare* SimNetwork::ShareOfCall(const SimNetCall& call, int letterIndex) {
+  if (!call.RemoteName.empty()) return state_.ShareOf(call.RemoteName);
+  if (letterIndex >= 0 && state_.Letters[letterIndex].Mapped) return state_.ShareOf(state_.Letters[letterIndex].Remote);
+  return nullptr;
 }

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "platform/Network.h"
-#include "platform/sim/SimClock.h"
+#include "platform/Clock.h"
 #include "platform/sim/SimFaults.h"
 #include "platform/sim/SimMachine.h"
 #include "platform/sim/SimNetState.h"
@@ -17,9 +17,11 @@
 // - a share with RequiredUser accepts only that user, with RequiredPassword, or with a
 //   null password when that user is the logged-on one; everything else gives 1326
 //   (also the logged-on user on a share that requires someone else).
+// A share that is offline answers connects with 1231. The clock is the simulated one in
+// tests and the real one in the simulated-network build.
 class SimNetwork : public Network {
  public:
-  SimNetwork(SimNetState& state, SimFaults& faults, SimClock& clock, std::vector<SimNetCall>& calls)
+  SimNetwork(SimNetState& state, SimFaults& faults, Clock& clock, std::vector<SimNetCall>& calls)
       : state_(state), faults_(faults), clock_(clock), calls_(calls) {}
 
   uint32_t AddConnection2(const NetResource& resource, const char* password, const char* userName,
@@ -35,9 +37,11 @@ class SimNetwork : public Network {
   // does the work.
   uint32_t Finish(SimNetCall call, int letterIndex, const std::function<uint32_t(SimNetCall&)>& work);
   uint32_t Cancel(const SimNetCall& call);
+  // The share a call is about: the remote name asked for, else the letter's mapping.
+  const SimShare* ShareOfCall(const SimNetCall& call, int letterIndex);
 
   SimNetState& state_;
   SimFaults& faults_;
-  SimClock& clock_;
+  Clock& clock_;
   std::vector<SimNetCall>& calls_;
 };

@@ -13,6 +13,9 @@
 class Win32Platform {
  public:
   Win32Platform();
+  // The real machine, except for the network and the drive letters (the simulated-network
+  // build); both must outlive this.
+  Win32Platform(Network& network, Drives& drives);
   Win32Platform(const Win32Platform&) = delete;
   Win32Platform& operator=(const Win32Platform&) = delete;
 

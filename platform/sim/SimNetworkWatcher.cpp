@@ -1,0 +1,74 @@
+#include "platform/sim/SimNetworkWatcher.h"
+
+#include "platform/sim/SimNetworkFile.h"
+
+SimNetworkWatcher::SimNetworkWatcher(SimulatedNetwork& network, Files& files, UserInterface& ui, std::string path)
+    : network_(network), files_(files), ui_(ui), path_(std::move(path)) {}
+
+SimNetworkWatcher::~SimNetworkWatcher() {
+  if (timer_ != 0) ui_.KillTimer(timer_);
+}
+
+void SimNetworkWatcher::Start() {
+  std::string bytes;
+  lastResult_ = files_.ReadFile(path_, bytes);
+  lastBytes_ = bytes;
+  const std::string empty = "; the simulated network is empty (every letter free, no share).";
+  SimNetworkFile file;
+  std::string reason;
+  if (lastResult_ == ReadFileResult::NotFound) {
+    Say(1, "Simulated network: " + path_ + " is missing" + empty);
+  } else if (lastResult_ == ReadFileResult::Unreadable) {
+    Say(1, "Simulated network: " + path_ + " cannot be read" + empty);
+  } else if (!ReadSimNetworkFile(bytes, file, reason)) {
+    Say(1, "Simulated network: " + path_ + " is damaged: " + reason + empty);
+  } else {
+    network_.Build(file);
+    built_ = inOrder_ = true;
+  }
+  if (timer_ == 0) timer_ = ui_.SetTimer(PollMs, [this] { Poll(); });
+}
+
+void SimNetworkWatcher::Poll() {
+  std::string bytes;
+  ReadFileResult result = files_.ReadFile(path_, bytes);
+  // A file being saved may be locked for a moment: look again at the next tick.
+  if (result == ReadFileResult::Unreadable) return;
+  if (result == lastResult_ && bytes == lastBytes_) return;
+  lastResult_ = result;
+  lastBytes_ = bytes;
+  const std::string kept = "; the simulated network stays as it was.";
+  if (result == ReadFileResult::NotFound) {
+    Say(1, "Simulated network: " + path_ + " is missing" + kept);
+    inOrder_ = false;
+    return;
+  }
+  SimNetworkFile file;
+  std::string reason;
+  if (!ReadSimNetworkFile(bytes, file, reason)) {
+    Say(1, "Simulated network: " + path_ + " is damaged: " + reason + kept);
+    inOrder_ = false;
+    return;
+  }
+  if (!inOrder_) Say(0, "Simulated network: " + path_ + " is in order again.");
+  inOrder_ = true;
+  if (built_) {
+    network_.Apply(file);
+  } else {
+    network_.Build(file);
+    built_ = true;
+  }
+}
+
+void SimNetworkWatcher::Say(int kind, const std::string& text) {
+  if (report_) report_(kind, text);
+  else waiting_.emplace_back(kind, text);
+}
+
+void SimNetworkWatcher::SetReporter(Report report) {
+  report_ = std::move(report);
+  if (!report_) return;
+  auto waiting = std::move(waiting_);
+  waiting_.clear();
+  for (const auto& [kind, text] : waiting) report_(kind, text);
+}

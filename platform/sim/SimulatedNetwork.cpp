@@ -1,0 +1,82 @@
+#include "platform/sim/SimulatedNetwork.h"
+
+#include <algorithm>
+
+#include "base/AsciiText.h"
+#include "platform/WinTypes.h"
+
+SimulatedNetwork::SimulatedNetwork(Clock& clock, std::string loggedOnUser)
+    : files_(replaceCount_), network_(state_, faults_, clock, NetCalls), drives_(state_, faults_, files_) {
+  state_.LoggedOnUser = std::move(loggedOnUser);
+  state_.UnknownShareCode = win::ERROR_NO_NET_OR_BAD_PATH;
+}
+
+void SimulatedNetwork::Build(const SimNetworkFile& file) {
+  for (const auto& letter : file.Letters) {
+    SimLetter& entry = state_.Letters[letter.Drive - 'A'];
+    if (entry.Taken()) continue;
+    entry.LocalType = letter.DriveType;
+    // A device of unknown type still takes its letter.
+    if (entry.LocalType == win::DRIVE_NO_ROOT_DIR) entry.LocalType = win::DRIVE_UNKNOWN;
+    entry.LocalFree = 10ull << 30;
+    entry.LocalTotal = 100ull << 30;
+  }
+  for (const auto& mapping : file.Mappings) {
+    SimLetter& entry = state_.Letters[mapping.Drive - 'A'];
+    if (entry.Taken()) continue;
+    entry.Mapped = true;
+    entry.Remote = mapping.Remote;
+    entry.User = state_.LoggedOnUser;
+  }
+  SetShares(file);
+  vanish_ = file.Vanish;
+}
+
+void SimulatedNetwork::Apply(const SimNetworkFile& file) {
+  SetShares(file);
+  if (file.Vanish != vanish_) {
+    vanish_ = file.Vanish;
+    Vanish(file.Vanish);
+  }
+}
+
+void SimulatedNetwork::SetShares(const SimNetworkFile& file) {
+  std::erase_if(state_.Shares, [&](const std::unique_ptr<SimShare>& known) {
+    return std::none_of(file.Shares.begin(), file.Shares.end(),
+                        [&](const SimNetworkFileShare& listed) { return SameTextAscii(listed.Path, known->Path); });
+  });
+  for (const auto& listed : file.Shares) {
+    SimShare* share = state_.ShareOf(listed.Path);
+    if (share == nullptr) {
+      state_.Shares.push_back(std::make_unique<SimShare>());
+      share = state_.Shares.back().get();
+      share->Path = listed.Path;
+    }
+    share->Online = listed.Online;
+    share->RequiredUser = listed.User;
+    share->RequiredPassword = listed.Password;
+    share->TotalBytes = listed.TotalMB << 20;
+    share->FreeBytes = listed.FreeMB << 20;
+    share->OpenFiles = listed.OpenFiles;
+    share->DelayMs = listed.DelayMs;
+  }
+}
+
+void SimulatedNetwork::Vanish(const std::string& letters) {
+  for (char drive : letters) {
+    int index = drive - 'A';
+    if (!state_.Letters[index].Mapped) continue;
+    state_.DropMapping(index);
+    if (deviceChange_) {
+      auto handler = deviceChange_;  // a copy: the handler may replace itself
+      handler(DeviceChange{win::DBT_DEVICEREMOVECOMPLETE, win::DBT_DEVTYP_VOLUME, 1u << index, win::DBTF_NET});
+    }
+  }
+}
+
+std::string SimulatedNetwork::MappingOf(char letter) const {
+  int index = (letter | 0x20) - 'a';
+  if (index < 0 || index >= 26) return "";
+  const SimLetter& entry = state_.Letters[index];
+  return entry.Mapped ? entry.Remote : "";
+}

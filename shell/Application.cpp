@@ -1,0 +1,74 @@
+#include "shell/Application.h"
+
+#include <exception>
+
+#include "platform/Platform.h"
+#include "platform/Process.h"
+
+namespace {
+constexpr const char* kProductName = "Quillbay";
+}
+
+TApplication::TApplication(Platform& p, Process& process, HelpLibrary& helpLibrary)
+    : platform(p), Help(p, helpLibrary), process_(process) {}
+
+TApplication::~TApplication() { Finalize(); }
+
+std::string TApplication::MutexName() const {
+  const std::string path = platform.environment.ExecutablePath();
+  const size_t slash = path.find_last_of("\\/:");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool TApplication::Initialize() {
+  Help.LoadHtmlHelp();
+  bool alreadyExists = false;
+  process_.CreateNamedMutex(MutexName(), alreadyExists);
+  if (alreadyExists) {
+    platform.ui.MessageBox("Quillbay is already running.", kProductName, MessageBoxKind::Information);
+    return false;
+  }
+  Title = kProductName;
+  // Before anything can reach ShellExecuteA (the start-up connect starts programs).
+  process_.InitializeCom();
+  comInitialized_ = true;
+  return true;
+}
+
+void TApplication::CreateForms() {
+  MainForm = std::make_unique<TMainForm>(platform, Help);
+  MainForm->FormCreate();
+}
+
+void TApplication::Finalize() {
+  if (finalized_) return;
+  finalized_ = true;
+  if (MainForm) MainForm->FormDestroy();
+  MainForm.reset();
+  process_.ReleaseNamedMutex();
+  if (comInitialized_) process_.UninitializeCom();
+  comInitialized_ = false;
+  Help.UnloadHtmlHelp();
+}
+
+int RunProgram(Platform& platform, Process& process, HelpLibrary& helpLibrary, TWindowSystem& windows) {
+  TApplication application(platform, process, helpLibrary);
+  try {
+    if (!application.Initialize()) {
+      application.Finalize();
+      return 0;
+    }
+    application.CreateForms();
+    windows.CreateWindows(application);
+    windows.Run(application);
+    application.MainForm->FormDestroy();
+    windows.DestroyWindows(application);
+    application.Finalize();
+    return 0;
+  } catch (const std::exception& error) {
+    // Whatever escaped: said plainly, and the configuration still saved on the way out.
+    platform.ui.MessageBox(error.what(), kProductName, MessageBoxKind::Error);
+    application.Finalize();
+    return 1;
+  }
+}

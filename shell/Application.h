@@ -1,0 +1,60 @@
+#pragma once
+// The program entry, the same for the real program and for tests: the help library, COM,
+// the single-instance guard, the windows in their order, the message loop and the end.
+#include <memory>
+#include <string>
+
+#include "shell/HtmlHelp.h"
+#include "ui/Main.h"
+
+struct Platform;
+class Process;
+class HelpLibrary;
+class TApplication;
+
+// What the real program (or a test) brings: the real windows and the message loop.
+class TWindowSystem {
+ public:
+  virtual ~TWindowSystem() = default;
+  // The real windows of the forms just created. The main window appears when it is
+  // Visible and the application shows it, and its activation runs FormActivate.
+  virtual void CreateWindows(TApplication& application) = 0;
+  // The message loop: returns once the main window is Terminated and every run in
+  // progress has unwound.
+  virtual void Run(TApplication& application) = 0;
+  // After the main window's shutdown sequence: the real windows and the icon go.
+  virtual void DestroyWindows(TApplication& application) = 0;
+};
+
+class TApplication {
+ public:
+  TApplication(Platform& platform, Process& process, HelpLibrary& helpLibrary);
+  ~TApplication();
+  TApplication(const TApplication&) = delete;
+  TApplication& operator=(const TApplication&) = delete;
+
+  // Loads the help library, initialises COM and takes the single-instance mutex. False
+  // when another instance holds it: its note has been shown, nothing is to be created.
+  bool Initialize();
+  // The main window (its start-up sequence runs now), then the dialogs.
+  void CreateForms();
+  // The main window's shutdown sequence (unless done already), then the mutex, COM and
+  // the help library are let go. Runs once.
+  void Finalize();
+
+  // The mutex name: the executable's file name, without its folder.
+  std::string MutexName() const;
+
+  Platform& platform;
+  std::string Title;
+  THtmlHelp Help;
+  std::unique_ptr<TMainForm> MainForm;
+
+ private:
+  Process& process_;
+  bool comInitialized_ = false;
+  bool finalized_ = false;
+};
+
+// The whole program: returns the process exit code.
+int RunProgram(Platform& platform, Process& process, HelpLibrary& helpLibrary, TWindowSystem& windows);

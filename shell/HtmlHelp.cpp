@@ -1,0 +1,70 @@
+#include "shell/HtmlHelp.h"
+
+#include <exception>
+
+#include "base/AsciiText.h"
+#include "platform/Platform.h"
+
+namespace {
+
+constexpr const char* kHelpLibraryName = "hhctrl.ocx";
+constexpr const char* kHelpLibraryKey = "CLSID\\{adb880a6-d8ff-11cf-9377-00aa003b7a11}\\InprocServer32";
+constexpr const char* kSystemRoot = "%SystemRoot%";
+constexpr uint32_t HH_DISPLAY_TOPIC = 0;
+
+}  // namespace
+
+void THtmlHelp::LoadHtmlHelp() {
+  if (Handle != 0) return;
+  Handle = library_.Load(kHelpLibraryName);
+  if (Handle == 0) {
+    const std::string path = FindHtmlHelpLibrary();
+    if (!path.empty() && platform_.files.FileExists(path)) Handle = library_.Load(path);
+  }
+  if (Handle == 0) return;
+  HtmlHelp = library_.EntryPoint(Handle, "HtmlHelpA");
+  HtmlHelpW = library_.EntryPoint(Handle, "HtmlHelpW");
+  HtmlHelpA = library_.EntryPoint(Handle, "HtmlHelpA");
+}
+
+std::string THtmlHelp::FindHtmlHelpLibrary() {
+  std::string path;
+  if (std::unique_ptr<RegistryKey> key = platform_.registry.OpenKeyReadOnly(RegistryRoot::ClassesRoot, kHelpLibraryKey)) {
+    if (key->GetString("", path) != 0) path.clear();
+  }
+  const size_t prefix = std::char_traits<char>::length(kSystemRoot);
+  if (path.size() > prefix - 1 && SameTextAscii(path.substr(0, prefix), kSystemRoot))
+    path = platform_.environment.WindowsDirectory() + path.substr(prefix);
+  if (!path.empty() && !platform_.files.FileExists(path)) path.clear();
+  if (path.empty()) path = library_.SystemDirectory() + "\\" + kHelpLibraryName;
+  return path;
+}
+
+void THtmlHelp::UnloadHtmlHelp() {
+  if (Handle == 0) return;
+  library_.Free(Handle);
+  Handle = 0;
+  HtmlHelp = HtmlHelpA = HtmlHelpW = 0;
+}
+
+std::string THtmlHelp::HelpFileName() {
+  const std::string executable = platform_.environment.ExecutablePath();
+  const size_t slash = executable.find_last_of('\\');
+  return (slash == std::string::npos ? std::string() : executable.substr(0, slash + 1)) + "QBYHelp.chm";
+}
+
+THtmlHelp::TShowResult THtmlHelp::ShowHelp(const std::string& missingFileText) {
+  const std::string file = HelpFileName();
+  if (!platform_.files.FileExists(file)) {
+    platform_.ui.MessageBox(missingFileText, "Quillbay", MessageBoxKind::Warning);
+    return TShowResult::FileMissing;
+  }
+  try {
+    if (HtmlHelp == 0) return TShowResult::ViewerFailed;
+    // The viewer answers a file it cannot show with no window; that is a failure too.
+    if (library_.HtmlHelp(HtmlHelp, file, HH_DISPLAY_TOPIC, 0) == 0) return TShowResult::ViewerFailed;
+  } catch (const std::exception&) {
+    return TShowResult::ViewerFailed;
+  }
+  return TShowResult::Shown;
+}

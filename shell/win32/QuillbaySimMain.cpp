@@ -1,0 +1,54 @@
+// QuillbaySim.exe: the same program with its real windows, files, registry and shell, on
+// a simulated network (letters, shares and removal notifications) described by
+// SimulatedNetwork.ini beside the program.
+#include <string>
+
+#include "platform/sim/SimNetworkWatcher.h"
+#include "platform/sim/SimulatedNetwork.h"
+#include "platform/win32/Win32Clock.h"
+#include "platform/win32/Win32HelpLibrary.h"
+#include "platform/win32/Win32Platform.h"
+#include "platform/win32/Win32Process.h"
+#include "shell/win32/Win32WindowSystem.h"
+
+namespace {
+std::string Folder(const std::string& path) {
+  const size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  Win32Clock clock;
+  char user[257] = "";
+  if (GetEnvironmentVariableA("USERNAME", user, sizeof(user)) >= sizeof(user)) user[0] = '\0';
+  SimulatedNetwork network(clock, user);
+  Win32Platform machine(network.network(), network.drives());
+  Platform& platform = machine.platform();
+  SimNetworkWatcher watcher(network, platform.files, platform.ui,
+                            Folder(platform.environment.ExecutablePath()) + "\\SimulatedNetwork.ini");
+  // Before the main window reads the drive letters.
+  watcher.Start();
+
+  Win32Process process;
+  Win32HelpLibrary helpLibrary;
+  TWin32WindowSystem windows(machine);
+  windows.OnWindowsCreated = [&](TApplication& application, HWND mainWindow) {
+    TMainForm& form = *application.MainForm;
+    watcher.SetReporter([&form](int kind, const std::string& text) { form.AddMessage(kind, text); });
+    // A vanished volume reaches the window as Windows delivers it.
+    network.SetDeviceChangeHandler([mainWindow](const DeviceChange& change) {
+      DEV_BROADCAST_VOLUME volume = {};
+      volume.dbcv_size = sizeof(volume);
+      volume.dbcv_devicetype = change.DeviceType;
+      volume.dbcv_unitmask = change.UnitMask;
+      volume.dbcv_flags = change.Flags;
+      SendMessageA(mainWindow, WM_DEVICECHANGE, change.Event, reinterpret_cast<LPARAM>(&volume));
+    });
+  };
+  windows.OnWindowsDestroying = [&] {
+    network.SetDeviceChangeHandler(nullptr);
+    watcher.SetReporter(nullptr);
+  };
+  return RunProgram(platform, process, helpLibrary, windows);
+}

@@ -1,0 +1,28 @@
+#include "shell/win32/Win32WindowSystem.h"
+
+void TWin32WindowSystem::CreateWindows(TApplication& application) {
+  mainWindow_ = std::make_unique<TWin32MainWindow>(*application.MainForm);
+  mainWindow_->Create();
+  // Message boxes and the programs the shell starts belong to the main window.
+  machine_.SetOwnerWindow(mainWindow_->Handle());
+  if (OnWindowsCreated) OnWindowsCreated(application, mainWindow_->Handle());
+}
+
+void TWin32WindowSystem::Run(TApplication&) {
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    if (!mainWindow_->TranslateKeys(message)) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+    // Work handed over by the keep-alive thread changes what the window shows.
+    mainWindow_->Sync();
+  }
+}
+
+void TWin32WindowSystem::DestroyWindows(TApplication&) {
+  if (OnWindowsDestroying) OnWindowsDestroying();
+  machine_.SetOwnerWindow(nullptr);
+  if (mainWindow_) mainWindow_->Destroy();
+  mainWindow_.reset();
+}

@@ -1,0 +1,366 @@
+// The program from start to end on the simulated machine: first and later runs, the
+// start-up connect, Exit, the end of the Windows session and a second instance.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "data/Configuration.h"
+#include "platform/WinTypes.h"
+#include "support/MainWindowTest.h"
+#include "support/TestApp.h"
+
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+namespace {
+
+const std::string kTrueCrypt = R"(C:\Program Files\TrueCrypt\TrueCrypt.exe)";
+
+const std::string kWelcome =
+    "Welcome to Quillbay.\r\n\r\n"
+    "By default Quillbay will start minimized in the system tray and during Windows logon it ensures that all "
+    "network drives under control of Quillbay get connected and activated, where after they are kept alive to "
+    "prevent deactivation.\r\n"
+    "You can change these settings in 'Tools | Preferences'.\r\n\r\n"
+    "Please note that Quillbay maintains its own list of network drives independently of Windows Explorer, "
+    "therefore the list is initially empty. Use 'Tools | Import network drives...' to import any existing "
+    "network drives.";
+
+// The shell of the machine, noting what else was true at each start.
+struct ObservingShell : Shell {
+  ObservingShell(Shell& real, std::function<void()> observe) : real_(real), observe_(std::move(observe)) {}
+  intptr_t ShellExecute(const char* verb, const char* file, const char* parameters, int show) override {
+    observe_();
+    return real_.ShellExecute(verb, file, parameters, show);
+  }
+  Shell& real_;
+  std::function<void()> observe_;
+};
+
+Platform WithShell(const Platform& b, Shell& shell) {
+  return Platform{b.network, b.drives, b.files, b.registry, shell, b.environment, b.clock, b.ui};
+}
+
+struct StartupShutdown : ::testing::Test, MainWindowTest {
+  int WelcomeBoxes() const {
+    return static_cast<int>(std::count_if(pc.MessageBoxes.begin(), pc.MessageBoxes.end(),
+                                          [](const SimMessageBox& box) { return box.Text == kWelcome; }));
+  }
+};
+
+}  // namespace
+
+TEST_F(StartupShutdown, FirstRunShowsTheWindowWelcomesOnceImportsAndConnects) {
+  pc.AddShare(kMedia);
+  pc.MapFromOutside('K', kMedia);  // mapped before the program came
+  SimProcess process(mutexes);
+  SimWindowSystem windows(pc);
+  pc.AnswerNext(win::IDYES);  // import the mapping found
+  windows.turn = [&](TApplication& app) {
+    TMainForm& f = *app.MainForm;
+    EXPECT_TRUE(f.Visible);  // shown although MinimizeOnStartup defaults to true
+    EXPECT_TRUE(f.ShowMainForm);
+    EXPECT_EQ(f.AMFileMinimizeRestore.Caption, f.T(10101));
+    EXPECT_EQ(WelcomeBoxes(), 1);
+    f.FormActivate();  // activated again later: no second welcome
+    EXPECT_EQ(WelcomeBoxes(), 1);
+    ASSERT_FALSE(pc.MessageBoxes.empty());
+    EXPECT_THAT(pc.MessageBoxes[0].Text, HasSubstr(f.T(10750)));  // the import was offered first
+    const TNetworkDriveItem* k = f.Configuration.NetworkDrives.FindDrive("K:");
+    ASSERT_NE(k, nullptr);
+    EXPECT_TRUE(k->QbyControl);
+    EXPECT_EQ(k->State, dsConnected);
+    EXPECT_THAT(f.Language.Translate(10226), Not(HasSubstr("Translation error")));
+    std::vector<std::string> lines;
+    for (const TMessageRow& row : f.Surfaces.Messages) lines.push_back(row.Text);
+    EXPECT_THAT(lines, Contains(f.T(10226)));
+    f.AMFileExit.Execute();
+  };
+
+  EXPECT_EQ(RunProgram(pc.platform(), process, helpLibrary, windows), 0);
+
+  EXPECT_TRUE(windows.created);
+  EXPECT_TRUE(windows.destroyed);
+  EXPECT_TRUE(windows.formDestroyedBeforeWindows);
+  EXPECT_EQ(WelcomeBoxes(), 1);
+  const std::string saved = ConfigurationText();
+  EXPECT_THAT(saved, HasSubstr("FirstTimeUsage=0"));
+  EXPECT_THAT(saved, HasSubstr("[NetworkDrive_K:]"));
+  EXPECT_EQ(pc.MappingOf('K'), kMedia);
+  EXPECT_TRUE(mutexes.Held.empty());
+  EXPECT_EQ(process.ComInitialized, 0);
+  EXPECT_EQ(helpLibrary.LoadedCount, 0);
+}
+
+TEST_F(StartupShutdown, FirstRunWithNothingToImportSaysNoDriveIsUnderControl) {
+  TMainForm& f = Start();
+  EXPECT_TRUE(f.Visible);
+  EXPECT_TRUE(pc.MessageBoxes.empty());  // the silent import found nothing and said nothing
+  EXPECT_THAT(NewMessages(), ElementsAre(T(10304)));
+  f.FormActivate();
+  EXPECT_EQ(WelcomeBoxes(), 1);
+  EXPECT_EQ(pc.MessageBoxes.back().Kind, MessageBoxKind::Information);
+  EXPECT_EQ(pc.MessageBoxes.back().Caption, "Quillbay");
+}
+
+TEST_F(StartupShutdown, SecondRunStartsHiddenWithoutWelcome) {
+  pc.AddShare(kMedia);
+  WriteConfiguration({}, {});
+  {
+    SimProcess process(mutexes);
+    SimWindowSystem windows(pc);
+    windows.turn = [](TApplication& app) { app.MainForm->AMFileExit.Execute(); };
+    RunProgram(pc.platform(), process, helpLibrary, windows);
+  }
+  pc.MessageBoxes.clear();
+  SimProcess process(mutexes);
+  SimWindowSystem windows(pc);
+  windows.turn = [&](TApplication& app) {
+    TMainForm& f = *app.MainForm;
+    EXPECT_FALSE(f.Visible);
+    EXPECT_FALSE(f.ShowMainForm);  // not even flashed when the loop starts
+    EXPECT_TRUE(f.TrayIcon.Visible);
+    EXPECT_EQ(f.AMFileMinimizeRestore.Caption, f.T(10007));
+    EXPECT_EQ(f.Surfaces.TrayPicture, kImageConnected);  // the survey ran: nothing under control
+    f.PopupActionMenuTrayIcon.Items[4].Click();  // Exit from the icon's menu
+  };
+  EXPECT_EQ(RunProgram(pc.platform(), process, helpLibrary, windows), 0);
+  EXPECT_EQ(WelcomeBoxes(), 0);
+  EXPECT_TRUE(pc.MessageBoxes.empty());
+}
+
+TEST_F(StartupShutdown, WithoutConnectingAtStartUpNothingIsConnectedImportedOrAnnounced) {
+  pc.AddShare(kMedia);
+  pc.MapFromOutside('K', kOffice);
+  WriteConfiguration(With([](TestPrefs& p) { p.ConnectNetworkDrivesOnStartup = false; }), {{"H:", kMedia}});
+  TMainForm& f = Start();
+  EXPECT_EQ(CountCalls(pc, "AddConnection2", ""), 0);
+  EXPECT_TRUE(pc.MessageBoxes.empty());
+  EXPECT_TRUE(NewMessages().empty());
+  EXPECT_EQ(f.Engine.NrOfDrivesUnderQBYControl, 1);
+  EXPECT_EQ(f.Configuration.NetworkDrives.FindDrive("H:")->State, dsUnknown);
+  EXPECT_FALSE(f.Configuration.NetworkDrives.FindDrive("K:")->QbyControl);
+  EXPECT_FALSE(f.HeartBeatThread->InShortInterval());
+}
+
+TEST_F(StartupShutdown, AFailingStartUpConnectRetriesEveryTenSeconds) {
+  WriteConfiguration({}, {{"H:", kMedia}});  // the share is not there yet
+  TMainForm& f = Start();
+  EXPECT_THAT(NewMessages(), ElementsAre(T(10226), ::testing::StartsWith(T(10302) + "H:'"), T(10312)));
+  EXPECT_TRUE(f.HeartBeatThread->InShortInterval());
+  EXPECT_EQ(f.HeartBeatThread->DueMs(), pc.NowMs() + 10000);
+
+  pc.AddShare(kMedia);
+  pc.Advance(10000);
+  EXPECT_THAT(NewMessages(), ElementsAre(T(10226), T(10300) + "H:'.", T(10308), T(10313)));
+  EXPECT_EQ(pc.MappingOf('H'), kMedia);
+  EXPECT_FALSE(f.HeartBeatThread->InShortInterval());
+}
+
+TEST_F(StartupShutdown, EndOfSessionRemovesDrivesOnceKeepsVolumesAndSaves) {
+  pc.AddShare(kMedia);
+  pc.WriteFile(kTrueCrypt, "exe");
+  WriteConfiguration(With([](TestPrefs& p) { p.RemoveAllNetworkDrivesOnExit = true; p.DismountVolumesOnExit = true; p.TrueCryptProgramLocation = kTrueCrypt; }),
+                     {{"H:", kMedia}});
+  TMainForm& f = Start();
+  ASSERT_EQ(pc.MappingOf('H'), kMedia);
+  pc.Starts.clear();
+
+  EXPECT_TRUE(f.WMQueryEndSession());
+  EXPECT_EQ(pc.MappingOf('H'), "");
+  EXPECT_FALSE(f.Configuration.NetworkDrives.FindDrive("H:")->QbyControl);
+  const int cancels = CountCalls(pc, "CancelConnection2", "H:");
+  const int saves = pc.ReplaceCount;
+
+  f.WMEndSession(true);  // everything done before this returns
+
+  EXPECT_TRUE(f.Destroyed());
+  EXPECT_TRUE(f.Terminated());
+  EXPECT_EQ(f.HeartBeatThread, nullptr);
+  EXPECT_EQ(CountCalls(pc, "CancelConnection2", "H:"), cancels);  // not removed twice
+  EXPECT_TRUE(pc.Starts.empty());                                  // volumes not dismounted
+  EXPECT_EQ(pc.ReplaceCount, saves + 1);
+  EXPECT_THAT(ConfigurationText(), HasSubstr("FirstTimeUsage=0"));
+  EXPECT_THAT(ConfigurationText(), Not(HasSubstr("[NetworkDrive_H:]")));
+  EXPECT_EQ(site.TerminateRequests, 1);
+
+  // The program's own end afterwards changes nothing more.
+  f.FormDestroy();
+  EXPECT_EQ(pc.ReplaceCount, saves + 1);
+}
+
+TEST_F(StartupShutdown, ACancelledSessionEndLeavesANormalExitLater) {
+  pc.AddShare(kMedia);
+  pc.WriteFile(kTrueCrypt, "exe");
+  WriteConfiguration(With([](TestPrefs& p) { p.DismountVolumesOnExit = true; p.TrueCryptProgramLocation = kTrueCrypt; }), {{"H:", kMedia}});
+  TMainForm& f = Start();
+  f.WMQueryEndSession();
+  f.WMEndSession(false);  // another program said no
+  EXPECT_FALSE(f.Destroyed());
+  pc.Starts.clear();
+  f.FormDestroy();
+  ASSERT_EQ(pc.Starts.size(), 1u);
+  EXPECT_EQ(pc.Starts[0].Parameters, "/d /q /f /s");
+}
+
+TEST_F(StartupShutdown, NormalExitDismountsAfterRemovingAndBeforeSaving) {
+  pc.AddShare(kMedia);
+  pc.WriteFile(kTrueCrypt, "exe");
+  WriteConfiguration(With([](TestPrefs& p) { p.RemoveAllNetworkDrivesOnExit = true; p.DismountVolumesOnExit = true; p.TrueCryptProgramLocation = kTrueCrypt; }),
+                     {{"H:", kMedia}});
+  std::string mappingAtDismount = "(not started)";
+  int savesAtDismount = -1;
+  bool threadGoneAtDismount = false;
+  ObservingShell shell(pc.platform().shell, [&] {
+    mappingAtDismount = pc.MappingOf('H');
+    savesAtDismount = pc.ReplaceCount;
+    threadGoneAtDismount = form && !form->HeartBeatThread;
+  });
+  Platform observed = WithShell(pc.platform(), shell);
+  form = std::make_unique<TMainForm>(observed, help);
+  form->FormCreate();
+  ASSERT_EQ(pc.MappingOf('H'), kMedia);
+
+  form->ActionFileExitExecute();
+  EXPECT_TRUE(form->Terminated());
+  EXPECT_FALSE(form->Destroyed());  // the loop ends first
+  form->FormDestroy();
+
+  ASSERT_EQ(pc.Starts.size(), 1u);
+  EXPECT_EQ(pc.Starts[0].File, kTrueCrypt);
+  EXPECT_EQ(pc.Starts[0].Parameters, "/d /q /f /s");
+  EXPECT_TRUE(threadGoneAtDismount);
+  EXPECT_EQ(mappingAtDismount, "");               // removed first (its own save included)
+  EXPECT_EQ(pc.ReplaceCount, savesAtDismount + 1);  // then the final save
+  EXPECT_THAT(ConfigurationText(), Not(HasSubstr("[NetworkDrive_H:]")));
+}
+
+TEST_F(StartupShutdown, ExitChosenDuringANestedKeepAliveRunEndsAfterTheRun) {
+  pc.AddShare(kMedia);
+  pc.AddShare(kOffice);
+  pc.AddShare(kPhotos);
+  WriteConfiguration({}, {{"H:", kMedia}, {"K:", kOffice}, {"M:", kPhotos}});
+  SimProcess process(mutexes);
+  SimWindowSystem windows(pc);
+  int lastDriveCallsAtExit = -1;
+  bool destroyedInsideTheRun = false;
+  windows.turn = [&](TApplication& app) {
+    TMainForm& f = *app.MainForm;
+    if (!pc.OnProcessMessages) {
+      pc.SetNetworkDelay(5000);
+      // The user picks Exit from the icon's menu while the scheduled run is between drives.
+      pc.OnProcessMessages = [&] {
+        if (pc.platform().ui.MainThread().RunningCount() == 0) return;  // not inside the run
+        if (lastDriveCallsAtExit >= 0) {
+          destroyedInsideTheRun = destroyedInsideTheRun || f.Destroyed();
+          return;
+        }
+        lastDriveCallsAtExit = CountCalls(pc, "GetUniversalName", "M:");
+        EXPECT_TRUE(f.PopupActionMenuTrayIcon.Items[4].Click());
+      };
+    }
+    pc.Advance(1000);
+  };
+
+  EXPECT_EQ(RunProgram(pc.platform(), process, helpLibrary, windows), 0);
+
+  ASSERT_GE(lastDriveCallsAtExit, 0) << "no keep-alive run came";
+  EXPECT_FALSE(destroyedInsideTheRun);
+  // The run went on to its last drive after Exit was chosen, and only then did the
+  // program end in order.
+  EXPECT_GT(CountCalls(pc, "GetUniversalName", "M:"), lastDriveCallsAtExit);
+  EXPECT_TRUE(windows.formDestroyedBeforeWindows);
+  EXPECT_THAT(ConfigurationText(), HasSubstr("[NetworkDrive_M:]"));
+  EXPECT_EQ(pc.AttachedThreads(), 0);
+  EXPECT_TRUE(mutexes.Held.empty());
+  EXPECT_FALSE(pc.BusyCursor());
+  pc.OnProcessMessages = nullptr;
+}
+
+TEST_F(StartupShutdown, SessionEndingInsideAKeepAliveRunSavesWithoutWaitingForTheThread) {
+  pc.AddShare(kMedia);
+  pc.AddShare(kOffice);
+  WriteConfiguration({}, {{"H:", kMedia}, {"K:", kOffice}});
+  TMainForm& f = Start();
+  const int saves = pc.ReplaceCount;
+  bool ended = false;
+  bool threadKept = false;
+  int savesInside = -1;
+  pc.OnProcessMessages = [&] {
+    if (ended || pc.platform().ui.MainThread().RunningCount() == 0) return;
+    ended = true;
+    EXPECT_TRUE(f.WMQueryEndSession());
+    f.WMEndSession(true);  // must return: the thread waits for the very call this is in
+    threadKept = f.HeartBeatThread != nullptr;
+    savesInside = pc.ReplaceCount;
+  };
+  pc.Advance(60000);
+  pc.OnProcessMessages = nullptr;
+
+  ASSERT_TRUE(ended);
+  EXPECT_EQ(savesInside, saves + 1);
+  EXPECT_TRUE(threadKept);  // told to stop, freed with the window
+  EXPECT_TRUE(f.Destroyed());
+  // No further keep-alive run comes, and the window goes without a hang.
+  const size_t lines = f.Surfaces.Messages.size();
+  pc.Advance(120000);
+  EXPECT_EQ(f.Surfaces.Messages.size(), lines);
+  form.reset();
+  EXPECT_EQ(pc.AttachedThreads(), 0);
+}
+
+TEST_F(StartupShutdown, ASecondInstanceIsRefusedWithItsNoteAndCreatesNothing) {
+  WriteConfiguration(With([](TestPrefs& p) { p.ConnectNetworkDrivesOnStartup = false; }), {});
+  SimProcess first(mutexes);
+  bool exists = false;
+  first.CreateNamedMutex("Quillbay.exe", exists);  // the first copy is running
+  ASSERT_FALSE(exists);
+
+  SimProcess second(mutexes);
+  SimWindowSystem windows(pc);
+  EXPECT_EQ(RunProgram(pc.platform(), second, helpLibrary, windows), 0);
+
+  EXPECT_FALSE(windows.created);
+  ASSERT_EQ(pc.MessageBoxes.size(), 1u);
+  EXPECT_EQ(pc.MessageBoxes[0].Text, "Quillbay is already running.");
+  EXPECT_EQ(pc.MessageBoxes[0].Kind, MessageBoxKind::Information);
+  EXPECT_EQ(pc.ReplaceCount, 0);  // nothing saved over the first copy's file
+  EXPECT_EQ(second.ComInitialized, 0);
+  EXPECT_EQ(helpLibrary.LoadedCount, 0);
+  EXPECT_TRUE(mutexes.Held.count("Quillbay.exe"));  // still the first copy's
+
+  // A copy under another file name is not stopped by the guard.
+  pc.SetExecutablePath(R"(C:\Tools\QuillbayCopy.exe)");
+  pc.WriteFile(R"(C:\Tools\Languages.ini)", ReadSourceFile("resources/Languages.ini"));
+  SimProcess other(mutexes);
+  SimWindowSystem otherWindows(pc);
+  otherWindows.turn = [](TApplication& app) { app.MainForm->AMFileExit.Execute(); };
+  EXPECT_EQ(RunProgram(pc.platform(), other, helpLibrary, otherWindows), 0);
+  EXPECT_TRUE(otherWindows.created);
+  EXPECT_EQ(other.MutexName, "QuillbayCopy.exe");
+}
+
+TEST_F(StartupShutdown, ComIsReadyBeforeTheFirstProgramStarts) {
+  pc.AddShare(kMedia);
+  WriteConfiguration({}, {{"H:", kMedia}});
+  std::string text = pc.FileBytes(ConfigurationFileName(pc.platform()));
+  text += "RunProgramProgram_0=C:\\Tools\\sync.exe\r\n";
+  pc.WriteFile(ConfigurationFileName(pc.platform()), text);
+  SimProcess process(mutexes);
+  std::vector<int> comAtStart;
+  ObservingShell shell(pc.platform().shell, [&] { comAtStart.push_back(process.ComInitialized); });
+  Platform observed = WithShell(pc.platform(), shell);
+  SimWindowSystem windows(pc);
+  windows.turn = [](TApplication& app) { app.MainForm->AMFileExit.Execute(); };
+
+  EXPECT_EQ(RunProgram(observed, process, helpLibrary, windows), 0);
+
+  ASSERT_FALSE(comAtStart.empty());  // the start-up connect started the drive's program
+  EXPECT_EQ(comAtStart[0], 1);
+  EXPECT_EQ(process.ComInitialized, 0);
+}

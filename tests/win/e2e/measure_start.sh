@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Start time and memory of Quillbay.exe against a bare tray program built the same way
+# (BareTray.exe), in one run under Wine: ms from process start until the notification area
+# has the icon, and the working set 3 s after start; the configuration starts hidden and
+# does not connect. Usage: measure_start.sh BUILD_DIR [RUNS]   (under xvfb-run)
+set -u
+build=$(cd "${1:?build folder}" && pwd)
+runs=${2:-5}
+work=$build/perf
+export WINEPREFIX=$work/wineprefix WINEDEBUG=-all
+mkdir -p "$work/app"
+cp "$build/Quillbay.exe" "$build/Languages.ini" "$build/tests/BareTray.exe" "$build/tests/QuillbayProbe.exe" "$work/app/"
+if [ ! -d "$WINEPREFIX" ]; then
+  if [ -d /work/wine-template ]; then cp -a /work/wine-template "$WINEPREFIX"; else wineboot -i >/dev/null 2>&1; fi
+fi
+appdata=$(find "$WINEPREFIX/drive_c/users" -maxdepth 1 -mindepth 1 -type d ! -name Public | head -n 1)/AppData/Roaming
+mkdir -p "$appdata"
+printf '[Preferences]\r\nFirstTimeUsage=0\r\nMinimizeOnStartup=1\r\nConnectNetworkDrivesOnStartup=0\r\nStartAutomaticallyByWindows=0\r\n' >"$appdata/Quillbay.ini"
+wineserver -p 60  # one server for every start, as on a running Windows
+measure() { wine "$work/app/QuillbayProbe.exe" measure "C:\\perf\\$1" 2>/dev/null | tr -d '\r'; }
+# The probe names programs by Windows path: the app folder as drive C:'s perf folder.
+ln -sfn "$work/app" "$WINEPREFIX/drive_c/perf"
+measure BareTray.exe >/dev/null  # warms Wine up
+bare=() prog=()
+for _ in $(seq "$runs"); do
+  bare+=("$(measure BareTray.exe)")
+  prog+=("$(measure Quillbay.exe)")
+done
+median() { sort -n | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
+bare_ms=$(printf '%s\n' "${bare[@]}" | cut -d' ' -f1 | median)
+bare_kb=$(printf '%s\n' "${bare[@]}" | cut -d' ' -f2 | median)
+prog_ms=$(printf '%s\n' "${prog[@]}" | cut -d' ' -f1 | median)
+prog_kb=$(printf '%s\n' "${prog[@]}" | cut -d' ' -f2 | median)
+echo "BareTray.exe: start to icon ${bare_ms} ms, working set ${bare_kb} KB (median of $runs)"
+echo "Quillbay.exe: start to icon ${prog_ms} ms, working set ${prog_kb} KB (median of $runs)"
+awk -v a="$prog_ms" -v b="$bare_ms" -v c="$prog_kb" -v d="$bare_kb" \
+  'BEGIN { printf "ratios: start time %.2fx, working set %.2fx\n", a / b, c / d }'
+wineserver -k 2>/dev/null

@@ -1,0 +1,155 @@
+#!/usr/bin/env bash
+# End-to-end scenarios of QuillbaySim.exe under Wine and Xvfb. The program is looked at
+# only from outside, through the Windows API (QuillbayProbe.exe): its window, both lists
+# read across processes, the status bar, message boxes, commands and the end of the session.
+# Usage: quillbay_sim_e2e.sh BUILD_DIR [SCENARIO]   (the Windows build folder). Run it
+# under xvfb-run.
+# Prints "e2e: N passed, N failed" and exits non-zero when a scenario failed.
+set -u
+build=$(cd "${1:?build folder}" && pwd)
+work=$build/e2e
+export WINEPREFIX=$work/wineprefix WINEDEBUG=-all
+passed=0
+failed=0
+
+rm -rf "$work/app"
+mkdir -p "$work/app"
+cp "$build/QuillbaySim.exe" "$build/Languages.ini" "$work/app/"
+cp "$build/tests/QuillbayProbe.exe" "$work/"
+if [ ! -d "$WINEPREFIX" ]; then
+  if [ -d /work/wine-template ]; then cp -a /work/wine-template "$WINEPREFIX"; else wineboot -i >/dev/null 2>&1; fi
+fi
+config=$(find "$WINEPREFIX/drive_c/users" -maxdepth 1 -mindepth 1 -type d ! -name Public | head -n 1)/AppData/Roaming/Quillbay.ini
+net=$work/app/SimulatedNetwork.ini
+
+probe() { timeout 60 wine "$work/QuillbayProbe.exe" "$@" 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+start() { (cd "$work/app" && exec wine QuillbaySim.exe >/dev/null 2>&1) & }
+# Ends whatever is left of a scenario: the program in order if it still answers, else Wine.
+cleanup() {
+  if probe wait 0 >/dev/null; then
+    probe action AMFileExit >/dev/null
+    probe gone 20 >/dev/null || wineserver -k
+  fi
+}
+network() {  # $1: Online of \\nas\media, $2: Vanish
+  printf '[Letters]\r\nC=fixed\r\n[Share \\\\nas\\media]\r\nOnline=%s\r\nTotalMB=1000\r\nFreeMB=150\r\n[Events]\r\nVanish=%s\r\n' "$1" "$2" >"$net"
+}
+check() {  # $1: what, $2..: command that must succeed
+  local what=$1
+  shift
+  if "$@"; then return 0; fi
+  echo "    not so: $what"
+  return 1
+}
+scenario() {  # $1: name, $2: function
+  echo "--- $1"
+  if timeout 150 bash -c "$2"; then
+    passed=$((passed + 1)); echo "    passed"
+  else
+    failed=$((failed + 1)); echo "    FAILED"
+  fi
+  cleanup
+}
+until_true() {  # $1: seconds, $2..: command
+  local end=$((SECONDS + $1))
+  shift
+  until "$@"; do [ $SECONDS -ge $end ] && return 1; sleep 1; done
+}
+has_drive() { probe drives | grep -q -- "$1"; }
+has_message() { probe messages | grep -q -- "$1"; }
+export -f probe start cleanup network check until_true has_drive has_message
+export work net config
+
+first_run() {
+  rm -f "$config"
+  network 1 ""
+  printf '[Mappings]\r\nH=\\\\nas\\media\r\n' >>"$net"
+  start
+  # The first run offers the mapping made outside, then welcomes the user once.
+  check "import offered" bash -c 'probe box 40 Yes | grep -q "H:"' &&
+    check "window" probe wait 30 >/dev/null &&
+    check "welcome" bash -c 'probe box 20 | grep -q "Welcome to Quillbay."' &&
+    check "shown on the first run" bash -c '[ "$(probe visible)" = 1 ]' &&
+    check "H: connected (image 3) with its free space" until_true 20 has_drive '^3 | H: .*nas\\media.* | 15 %' &&
+    check "status" bash -c 'probe status | grep -q "Connected: 1"' &&
+    check "Exit ends the program" bash -c 'probe action AMFileExit && probe gone 30' &&
+    check "Exit saved the drive" grep -qi 'nas\\media' "$config"
+}
+
+second_run() {
+  network 1 ""
+  start
+  check "window" probe wait 40 >/dev/null &&
+    check "no welcome the second time" bash -c 'sleep 3; probe nobox' &&
+    check "hidden in the notification area" bash -c '[ "$(probe visible)" = 0 ]' &&
+    check "connected at start-up" until_true 20 has_message "Successfully connected drive 'H:'" &&
+    check "drive row" has_drive '^3 | H: '
+}
+
+offline_and_back() {
+  network 1 ""
+  start
+  check "window" probe wait 40 >/dev/null && check "connected" until_true 20 has_drive '^3 | H: ' || return 1
+  network 0 ""
+  # The next keep-alive run fails and switches to the short schedule.
+  check "retrying every 10 seconds" until_true 80 has_message 'Retrying every 10 seconds' &&
+    check "an error line" has_message '^2 | ' &&
+    check "row in error (image 12)" until_true 5 has_drive '^12 | H: ' &&
+    check "status counts the error" bash -c 'probe status | grep -q "In error: 1"' || return 1
+  network 1 ""
+  check "reconnected on the short schedule" until_true 25 has_drive '^3 | H: ' &&
+    check "recovery line" until_true 5 has_message 'Reconnect timer restarted with the normal interval'
+}
+
+dropped_from_outside() {
+  network 1 ""
+  start
+  check "window" probe wait 40 >/dev/null && check "connected" until_true 20 has_drive '^3 | H: ' || return 1
+  local before
+  before=$(probe messages | grep -c "Successfully connected drive 'H:'")
+  network 1 H
+  check "reconnected at once after the removal notification" until_true 15 \
+    bash -c "[ \$(probe messages | grep -c \"Successfully connected drive 'H:'\") -gt $before ]" &&
+    check "row connected" has_drive '^3 | H: '
+}
+
+second_instance() {
+  network 1 ""
+  start
+  check "window" probe wait 40 >/dev/null || return 1
+  (cd "$work/app" && timeout 60 wine QuillbaySim.exe >/dev/null 2>&1) &
+  local second=$!
+  check "refused with its box" bash -c 'probe box 30 | grep -q "Quillbay is already running."' &&
+    check "the second instance ends" bash -c "for i in \$(seq 30); do kill -0 $second 2>/dev/null || exit 0; sleep 1; done; exit 1" &&
+    check "the first one still runs" bash -c "probe wait 0 >/dev/null"
+}
+
+end_of_session() {
+  network 1 ""
+  start
+  check "window" probe wait 40 >/dev/null && check "connected" until_true 20 has_drive '^3 | H: ' || return 1
+  rm -f "$config"
+  check "the session may end" bash -c 'probe endsession | grep -q "query 1"' &&
+    check "configuration saved before the end" test -s "$config" &&
+    check "the program ends by itself" probe gone 15
+}
+export -f first_run second_run offline_and_back dropped_from_outside second_instance end_of_session
+
+only=${2:-}
+if [ -n "$only" ]; then
+  scenario "$only" "$only"
+  wineserver -k 2>/dev/null
+  echo "e2e: $passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
+  exit
+fi
+scenario "first run: import offered, welcome, connect, Exit saves" first_run
+scenario "second run: hidden, no welcome, connects" second_run
+scenario "a share goes offline and comes back" offline_and_back
+scenario "a mapping dropped from outside is reconnected at once" dropped_from_outside
+scenario "a second instance is refused" second_instance
+scenario "end of the Windows session saves the configuration" end_of_session
+
+wineserver -k 2>/dev/null
+echo "e2e: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,7 @@
+#include "ui/controls/Action.h"
+
+bool TAction::Execute() {
+  if (!Enabled || !OnExecute) return false;
+  OnExecute();
+  return true;
+}

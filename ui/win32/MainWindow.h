@@ -1,0 +1,110 @@
+#pragma once
+// The real main window: draws TMainForm with standard controls and hands every user event
+// to the form's handler of the same name, then reads the form again.
+#include <string>
+#include <vector>
+
+#include "platform/DeviceChange.h"
+#include "platform/win32/WindowsApi.h"
+
+#include <commctrl.h>
+#include "ui/Main.h"
+
+class TMenuList;
+class TMenuItem;
+
+class TWin32MainWindow : public TMainFormSite {
+ public:
+  static constexpr const char* ClassName = "TMainForm";
+
+  explicit TWin32MainWindow(TMainForm& form);
+  ~TWin32MainWindow() override;
+  TWin32MainWindow(const TWin32MainWindow&) = delete;
+  TWin32MainWindow& operator=(const TWin32MainWindow&) = delete;
+
+  // The window, its controls and the notification-area icon; shown when the form is.
+  void Create();
+  // The icon goes, then the window.
+  void Destroy();
+  HWND Handle() const { return window_; }
+  // Brings every control in line with the form (cheap when nothing changed).
+  void Sync();
+  // The message loop's part: F1 and the other keys of the accelerator table.
+  bool TranslateKeys(MSG& message);
+  // True once Exit asked the loop to end.
+  bool QuitPosted() const { return quitPosted_; }
+
+  void VisibilityChanged() override;
+  void BringToFront() override;
+  void Terminate() override;
+
+ private:
+  struct MenuEntry {
+    HMENU Menu;
+    UINT Id;
+    TAction* Action;
+    std::string Shown;
+    bool Enabled;
+  };
+  struct DriveRowShown {
+    int Image;
+    std::string Cells[5];
+    bool Deployment;
+    bool operator==(const DriveRowShown&) const = default;
+  };
+
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Notify(NMHDR& header);
+  LRESULT CustomDrawDrives(NMLVCUSTOMDRAW& draw);
+
+  void CreateImageList();
+  void CreateMenuBar();
+  void CreateToolBar();
+  void CreateLists();
+  void Layout();
+  HMENU BuildMenu(const std::vector<TMenuItem>& items, bool popup);
+  HBITMAP MenuBitmap(int image);
+  UINT CommandOf(TAction* action) const;
+  void RunCommand(UINT id);
+  void ShowPopup(TPopupMenu& menu, POINT at);
+
+  void SyncActions();
+  void SyncDriveRows();
+  void SyncMessages();
+  void SyncTray();
+  void TrayIcon(DWORD operation);
+  HICON TrayPicture(int image);
+
+  TMainForm& form_;
+  HWND window_ = nullptr;
+  HWND rebar_ = nullptr;
+  HWND toolBar_ = nullptr;
+  HWND drives_ = nullptr;
+  HWND messages_ = nullptr;
+  HWND statusBar_ = nullptr;
+  HIMAGELIST images_ = nullptr;
+  HFONT font_ = nullptr;
+  HACCEL accelerators_ = nullptr;
+  HMENU menuBar_ = nullptr;
+  std::vector<HMENU> popups_;  // built once, destroyed with the window
+  std::vector<HBITMAP> bitmaps_;
+  std::vector<HICON> trayIcons_;
+  std::vector<MenuEntry> menuEntries_;
+  std::vector<TAction*> actions_;
+  UINT taskbarCreated_ = 0;
+
+  std::vector<DriveRowShown> drivesShown_;
+  size_t messagesShown_ = 0;
+  std::string statusShown_;
+  bool trayAdded_ = false;
+  int trayPictureShown_ = -1;
+  std::string trayTipShown_;
+  int balloonsShown_ = 0;
+  bool balloonVisible_ = false;
+  bool syncing_ = false;
+  bool quitPosted_ = false;
+};
+
+// Sets the font of every control of the window (the window's own included).
+void ApplyFont(HWND window, HFONT font);
