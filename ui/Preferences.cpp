@@ -178,6 +178,8 @@ void TPreferencesForm::FormCreate() {
 }
 
 void TPreferencesForm::FormShow() {
+  // The main window turns to the first tab too; the dialog does not rely on it.
+  PageControl1.SetActivePageIndex(0);
   const TQbyPrefs& prefs = engine_.Prefs();
   CheckBoxMinimizeOnStartup.SetChecked(prefs.MinimizeOnStartup);
   CheckBoxConnectNetworkDrivesOnStartup.SetChecked(prefs.ConnectNetworkDrivesOnStartup);
