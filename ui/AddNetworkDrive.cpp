@@ -114,10 +114,11 @@ void TAddNetworkDriveForm::Layout() {
     button->SetEnabled(false);
   BitBtnMoveProgramUp.Hint = BitBtnMoveProgramDown.Hint = "Change the start sequence of the selected program";
   BitBtnMoveVolumeUp.Hint = BitBtnMoveVolumeDown.Hint = "Change the start sequence of the selected volume";
-  BitBtnMoveProgramUp.SetCaption("\xE2\x96\xB2");
-  BitBtnMoveVolumeUp.SetCaption("\xE2\x96\xB2");
-  BitBtnMoveProgramDown.SetCaption("\xE2\x96\xBC");
-  BitBtnMoveVolumeDown.SetCaption("\xE2\x96\xBC");
+  // Arrows from the system's symbol font until the glyph pictures come.
+  for (TButton* up : {&BitBtnMoveProgramUp, &BitBtnMoveVolumeUp}) up->SetCaption("5");
+  for (TButton* down : {&BitBtnMoveProgramDown, &BitBtnMoveVolumeDown}) down->SetCaption("6");
+  for (TButton* glyph : {&BitBtnMoveProgramUp, &BitBtnMoveVolumeUp, &BitBtnMoveProgramDown, &BitBtnMoveVolumeDown})
+    glyph->FontName = "Marlett";
 
   ButtonOK.SetCaption("&OK");
   ButtonOK.Default = true;
