@@ -346,10 +346,12 @@ TEST_F(Dialogs, VolumeListShowsPathsInLowerCaseButKeepsThemAsTyped) {
 
 TEST_F(Dialogs, ASixthVolumeIsRefused) {
   StartWith({{"H:", kMedia}});
+  const char* letters[] = {"P:", "Q:", "R:", "S:", "T:"};
+  const char* paths[] = {"v0", "v1", "v2", "v3", "v4"};
   for (int i = 0; i < 5; ++i) {
     auto v = std::make_unique<TTrueCryptVolumeItem>();
-    v->Drive = std::string(1, static_cast<char>('P' + i)) + ":";
-    v->Volume = "v" + std::to_string(i);
+    v->Drive = letters[i];
+    v->Volume = paths[i];
     app.Drive("H:").TrueCryptVolumesList.push_back(std::move(v));
   }
   EditDrive("H:", [&](TAddNetworkDriveForm& form) {

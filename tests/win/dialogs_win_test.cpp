@@ -3,8 +3,6 @@
 // set to a folder, every dialog is also pictured there in each of the eight languages.
 #include <gtest/gtest.h>
 
-#include <commctrl.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -17,7 +15,6 @@
 #include "engine/Surfaces.h"
 #include "platform/sim/SimMachine.h"
 #include "platform/win32/Win32UserInterface.h"
-#include "support/TestApp.h"
 #include "ui/About.h"
 #include "ui/AddNetworkDrive.h"
 #include "ui/AddRunProgram.h"
@@ -25,7 +22,14 @@
 #include "ui/Preferences.h"
 #include "ui/win32/Win32Window.h"
 
+// From the test support (its header speaks the portable Windows numbers, which clash with
+// <windows.h>).
+std::string ReadSourceFile(const std::string& relativePath);
+
 namespace {
+
+const std::string kMedia = R"(\\nas\media)";
+const std::string kOffice = R"(\\nas\office)";
 
 std::string Text(HWND window) {
   char text[1024] = {};
