@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "platform/win32/WindowsApi.h"
+
+#include <commctrl.h>
 #include "ui/Form.h"
 
 class TWin32Window {
