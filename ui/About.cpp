@@ -4,6 +4,7 @@
 #include "platform/Platform.h"
 #include "platform/WinTypes.h"
 #include "ui/Layout.h"
+#include "resources/ResourceIds.h"
 #include "ui/ProductInfo.h"
 
 TMyAboutForm::TMyAboutForm(Platform& platform) : TForm(platform) {
@@ -79,8 +80,7 @@ void TMyAboutForm::LabelEmailMouseEnter() { platform_.ui.SetHandCursor(true); }
 void TMyAboutForm::LabelEmailMouseLeave() { platform_.ui.SetHandCursor(false); }
 
 TAboutForm::TAboutForm(TEngine& engine) : TMyAboutForm(engine.platform()), engine_(engine) {
-  Image1.Images = kMainImages;
-  Image1.ImageIndex = kImageConnected;
+  Image1.Picture = IDI_ABOUT;
   FormCreate();
 }
 

@@ -11,6 +11,7 @@
 #include "ui/AddRunProgram.h"
 #include "ui/AddTrueCryptVolume.h"
 #include "ui/Layout.h"
+#include "resources/ResourceIds.h"
 
 namespace {
 constexpr size_t kMaxProgramsPerDrive = 5;
@@ -55,6 +56,10 @@ TAddNetworkDriveForm::TAddNetworkDriveForm(TEngine& engine, TAddRunProgramForm& 
 
 void TAddNetworkDriveForm::Layout() {
   PageControl1.SetBounds(8, 8, 385, 414);
+  Image1.Picture = IDI_SECTION_MAP_DRIVE;
+  Image2.Picture = IDI_SECTION_USER_NAME;
+  Image3.Picture = IDI_SECTION_RUN_PROGRAMS;
+  Image4.Picture = IDI_SECTION_TRUECRYPT;
   PageControl1.AddPage(TabSheetNetworkDrive);
   PageControl1.AddPage(TabSheetAdvancedDriveProperties);
 

@@ -4,13 +4,13 @@
 #include "engine/Engine.h"
 #include "platform/Platform.h"
 #include "ui/Layout.h"
+#include "resources/ResourceIds.h"
 
 TAddRunProgramForm::TAddRunProgramForm(TEngine& engine) : TForm(engine.platform()), engine_(engine) {
   ClientWidth = 399;
   ClientHeight = 188;
   Image1.SetBounds(12, 12, 32, 32);
-  Image1.Images = kMainImages;
-  Image1.ImageIndex = mkProgram;
+  Image1.Picture = IDI_DIALOG_RUN_PROGRAM;
   LabelHelpMsg.SetBounds(56, 12, 331, 44);
   LabelHelpMsg.WordWrap = true;
   LabelOpen.SetBounds(12, 64, 375, 15);

@@ -5,6 +5,7 @@
 #include "platform/Platform.h"
 #include "platform/WinTypes.h"
 #include "ui/Layout.h"
+#include "resources/ResourceIds.h"
 
 namespace {
 constexpr const char* kTrueCryptWebAddress = "https://truecrypt.example/";
@@ -14,8 +15,7 @@ TAddTrueCryptVolumeForm::TAddTrueCryptVolumeForm(TEngine& engine) : TForm(engine
   ClientWidth = 399;
   ClientHeight = 348;
   Image1.SetBounds(12, 12, 32, 32);
-  Image1.Images = kMainImages;
-  Image1.ImageIndex = mkVolume;
+  Image1.Picture = IDI_DIALOG_TRUECRYPT_VOLUME;
   LabelHelpMsg1.SetBounds(56, 12, 331, 44);
   LabelHelpMsg2.SetBounds(56, 60, 331, 44);
   LabelImportantNote.SetBounds(56, 108, 331, 30);

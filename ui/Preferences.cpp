@@ -7,6 +7,7 @@
 #include "engine/Engine.h"
 #include "platform/Platform.h"
 #include "ui/Layout.h"
+#include "resources/ResourceIds.h"
 #include "ui/ProductInfo.h"
 
 namespace {
@@ -68,12 +69,13 @@ void TPreferencesForm::Layout() {
   PageControl1.SetBounds(8, 8, 464, 190);
   for (TTabSheet* sheet : {&TabSheetGeneral, &TabSheetLanguage, &TabSheetTrueCrypt, &TabSheetAdvanced})
     PageControl1.AddPage(*sheet);
-  const std::pair<TImage*, int> pictures[] = {
-      {&ImageGeneral, 0}, {&ImageLanguage, 1}, {&ImageTrueCrypt, 2}, {&ImageAdvanced, 3}};
-  for (auto [image, index] : pictures) {
+  const std::pair<TImage*, int> pictures[] = {{&ImageGeneral, IDI_TAB_GENERAL},
+                                                {&ImageLanguage, IDI_TAB_LANGUAGE},
+                                                {&ImageTrueCrypt, IDI_TAB_TRUECRYPT},
+                                                {&ImageAdvanced, IDI_TAB_ADVANCED}};
+  for (auto [image, picture] : pictures) {
     image->SetBounds(12, 12, 32, 32);
-    image->Images = "ImageListPreferences";
-    image->ImageIndex = index;
+    image->Picture = picture;
   }
   int top = 12;
   for (TCheckBox* box : {&CheckBoxMinimizeOnStartup, &CheckBoxConnectNetworkDrivesOnStartup,

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/win32/Win32UserInterface.h"
+#include "resources/ResourceIds.h"
 
 std::function<void(TWin32Window&)> TWin32Window::OnShown;
 
@@ -518,8 +519,16 @@ LRESULT TWin32Window::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       TControl* control = ControlOf(draw->hwndItem);
       if (control && control->Kind == TControlKind::Image) {
         auto& image = static_cast<TImage&>(*control);
-        if (HIMAGELIST images = ImagesNamed(image.Images); images && image.ImageIndex >= 0)
+        const int width = draw->rcItem.right - draw->rcItem.left, height = draw->rcItem.bottom - draw->rcItem.top;
+        if (image.Picture) {
+          if (auto icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(image.Picture),
+                                                        IMAGE_ICON, width, height, 0))) {
+            DrawIconEx(draw->hDC, 0, 0, icon, width, height, 0, nullptr, DI_NORMAL);
+            DestroyIcon(icon);
+          }
+        } else if (HIMAGELIST images = ImagesNamed(image.Images); images && image.ImageIndex >= 0) {
           ImageList_Draw(images, image.ImageIndex, draw->hDC, 0, 0, ILD_TRANSPARENT);
+        }
       }
       return TRUE;
     }
@@ -564,7 +573,31 @@ int TWin32Window::RunModal() {
   return form_.ModalEnded() ? form_.ModalResultValue() : mrCancel;
 }
 
+namespace {
+// An image list of small icons from the program's resources; null when they are missing.
+HIMAGELIST SmallIcons(int first, int count) {
+  HDC screen = GetDC(nullptr);
+  const int size = MulDiv(16, GetDeviceCaps(screen, LOGPIXELSY), 96);
+  ReleaseDC(nullptr, screen);
+  HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, count, 0);
+  for (int i = 0; i < count; ++i) {
+    auto icon = static_cast<HICON>(
+        LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(first + i), IMAGE_ICON, size, size, 0));
+    if (!icon) {
+      ImageList_Destroy(list);
+      return nullptr;
+    }
+    ImageList_AddIcon(list, icon);
+    DestroyIcon(icon);
+  }
+  return list;
+}
+}  // namespace
+
 void UseRealDialogs(Win32UserInterface& ui) {
+  if (!ImagesNamed("ImageListMain32b")) TWin32Window::RegisterImageList("ImageListMain32b", SmallIcons(IDI_MAIN_FIRST, IDI_MAIN_COUNT));
+  if (!ImagesNamed("ImageListLanguages"))
+    TWin32Window::RegisterImageList("ImageListLanguages", SmallIcons(IDI_LANGUAGE_FIRST, IDI_LANGUAGE_COUNT));
   ui.SetModalPresenter([](ModalWindow& modal, HWND owner) {
     auto* form = dynamic_cast<TForm*>(&modal);
     if (!form) {
