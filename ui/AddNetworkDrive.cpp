@@ -119,11 +119,14 @@ void TAddNetworkDriveForm::Layout() {
     button->SetEnabled(false);
   BitBtnMoveProgramUp.Hint = BitBtnMoveProgramDown.Hint = "Change the start sequence of the selected program";
   BitBtnMoveVolumeUp.Hint = BitBtnMoveVolumeDown.Hint = "Change the start sequence of the selected volume";
-  // Arrows from the system's symbol font until the glyph pictures come.
-  for (TButton* up : {&BitBtnMoveProgramUp, &BitBtnMoveVolumeUp}) up->SetCaption("5");
-  for (TButton* down : {&BitBtnMoveProgramDown, &BitBtnMoveVolumeDown}) down->SetCaption("6");
-  for (TButton* glyph : {&BitBtnMoveProgramUp, &BitBtnMoveVolumeUp, &BitBtnMoveProgramDown, &BitBtnMoveVolumeDown})
-    glyph->FontName = "Marlett";
+  for (TButton* up : {&BitBtnMoveProgramUp, &BitBtnMoveVolumeUp}) {
+    up->SetCaption("^");
+    up->Picture = IDI_MOVE_UP;
+  }
+  for (TButton* down : {&BitBtnMoveProgramDown, &BitBtnMoveVolumeDown}) {
+    down->SetCaption("v");
+    down->Picture = IDI_MOVE_DOWN;
+  }
 
   ButtonOK.SetCaption("&OK");
   ButtonOK.Default = true;

@@ -102,6 +102,7 @@ void TPreferencesForm::Layout() {
   EditTrueCryptProgramLocation.SetMaxLength(MaxStoredValueLength);
   BitBtnOpenDialog.SetBounds(418, 29, 28, 23);
   BitBtnOpenDialog.SetCaption("...");
+  BitBtnOpenDialog.Picture = IDI_BROWSE;
   CheckBoxDismountVolumesOnExit.SetBounds(56, 60, 390, 19);
   BevelTrueCrypt.SetBounds(56, 88, 390, 2);
   LabelDelayVolumeMount.SetBounds(56, 98, 320, 44);

@@ -182,6 +182,7 @@ TEST_F(RealDialogs, PropertiesDialogShowsTheDriveAndItsListsAndRefusesToCloseWit
     EXPECT_FALSE(IsWindowEnabled(window.Handle(properties->ButtonApply)));
     HWND programs = window.Handle(properties->ListViewRunPrograms);
     EXPECT_EQ(ListView_GetItemCount(programs), 2);
+    EXPECT_NE(ListView_GetImageList(programs, LVSIL_SMALL), nullptr) << "rows show the main images";
     char row[256] = {};
     ListView_GetItemText(programs, 1, 0, row, sizeof row);
     EXPECT_STREQ(row, "C:\\Tools\\Backup.exe ");

@@ -177,7 +177,7 @@ HWND TWin32Window::CreateControl(TControl& control, int id) {
     case TControlKind::Button: {
       auto& button = static_cast<TButton&>(control);
       className = "BUTTON";
-      style |= WS_TABSTOP | (button.Default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+      style |= WS_TABSTOP | (button.Default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | (button.Picture ? BS_ICON : 0);
       text = button.Caption();
       break;
     }
@@ -223,6 +223,12 @@ HWND TWin32Window::CreateControl(TControl& control, int id) {
   handles_[&control] = handle;
   byId_[id] = &control;
 
+  if (control.Kind == TControlKind::Button && static_cast<TButton&>(control).Picture) {
+    const int size = Scale(16);
+    if (HANDLE icon = LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(static_cast<TButton&>(control).Picture),
+                                 IMAGE_ICON, size, size, LR_SHARED))
+      SendMessageA(handle, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+  }
   if (control.Kind == TControlKind::ListView) {
     auto& list = static_cast<TListView&>(control);
     ListView_SetExtendedListViewStyle(handle, (list.RowSelect ? LVS_EX_FULLROWSELECT : 0) | LVS_EX_DOUBLEBUFFER);
@@ -520,6 +526,7 @@ LRESULT TWin32Window::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (control && control->Kind == TControlKind::Image) {
         auto& image = static_cast<TImage&>(*control);
         const int width = draw->rcItem.right - draw->rcItem.left, height = draw->rcItem.bottom - draw->rcItem.top;
+        FillRect(draw->hDC, &draw->rcItem, GetSysColorBrush(COLOR_BTNFACE));
         if (image.Picture) {
           if (auto icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(image.Picture),
                                                         IMAGE_ICON, width, height, 0))) {
