@@ -79,6 +79,7 @@ class TButton : public TControl {
   bool Cancel = false;
   int ModalResult = 0;
   int ImageIndex = -1;
+  int Picture = 0;  // resource id of an icon shown instead of the caption; 0: none
   // The user clicks it; a disabled button cannot be clicked.
   void Click();
   std::function<void()> OnClick;
