@@ -449,3 +449,43 @@ TEST_F(StartupShutdown, AStartUpThatFailsSaysWhyAndLeavesTheConfigurationAlone) 
   EXPECT_TRUE(mutexes.Held.empty());
   EXPECT_EQ(process.ComInitialized, 0);
 }
+
+TEST_F(StartupShutdown, TheActionsOpenTheProgramsDialogsAndTheWindowSavesWhatTheyChanged) {
+  pc.AddShare(kMedia);
+  WriteConfiguration(With([](TestPrefs& p) { p.ConnectNetworkDrivesOnStartup = false; }), {});
+  SimProcess process(mutexes);
+  SimWindowSystem windows(pc);
+  std::string addedDrive;
+  windows.turn = [&](TApplication& app) {
+    TMainForm& f = *app.MainForm;
+    pc.WhenModal([&] {
+      EXPECT_FALSE(f.Enabled);
+      TAddNetworkDriveForm& dialog = *app.AddNetworkDriveForm;
+      EXPECT_EQ(dialog.Drive, "");
+      addedDrive = dialog.ComboBoxDrive.Text().substr(0, 2);
+      dialog.ComboBoxNetworkLocationHistoryList.Type(kMedia);
+      dialog.ButtonOK.Click();
+    });
+    f.AMDrivesAddNetworkDrive.Execute();
+    EXPECT_TRUE(f.Enabled);
+
+    pc.WhenModal([&] {
+      EXPECT_EQ(app.PreferencesForm->PageControl1.ActivePageIndex(), 0);
+      app.PreferencesForm->ButtonCancel.Click();
+    });
+    app.PreferencesForm->PageControl1.SetActivePageIndex(2);
+    f.AMToolsPreferences.Execute();
+
+    pc.WhenModal([&] { app.AboutForm->PressEscape(); });
+    f.AMHelpAbout.Execute();
+    f.AMFileExit.Execute();
+  };
+
+  EXPECT_EQ(RunProgram(pc.platform(), process, helpLibrary, windows), 0);
+
+  EXPECT_EQ(pc.ModalShowings, 3);
+  EXPECT_EQ(pc.ModalsLeftOpen, 0);
+  ASSERT_EQ(addedDrive.size(), 2u);
+  EXPECT_EQ(pc.MappingOf(addedDrive[0]), kMedia);  // connected on saving
+  EXPECT_THAT(ConfigurationText(), HasSubstr("[NetworkDrive_" + addedDrive + "]"));
+}
