@@ -65,3 +65,31 @@ void TNetworkDriveItems::Assign(const TNetworkDriveItems& source) {
   }
   for (int i = 0; i < source.Count(); ++i) items_[static_cast<size_t>(i)]->Assign(source.Items(i));
 }
+
+void TNetworkDriveItem::AssignConfiguration(const TNetworkDriveItem& source) {
+  if (&source == this) return;
+  NetworkLocation = source.NetworkLocation;
+  NetworkName = source.NetworkName;
+  Username = source.Username;
+  Password = source.Password;
+  QbyControl = source.QbyControl;
+  DeploymentDrive = source.DeploymentDrive;
+  TrueCryptVolumesList.clear();
+  for (const auto& volume : source.TrueCryptVolumesList)
+    TrueCryptVolumesList.push_back(std::make_unique<TTrueCryptVolumeItem>(*volume));
+  RunProgramsList.clear();
+  for (const auto& program : source.RunProgramsList)
+    RunProgramsList.push_back(std::make_unique<TRunProgramItem>(*program));
+}
+
+void TNetworkDriveItems::AssignConfiguration(const TNetworkDriveItems& source) {
+  if (&source == this) return;
+  bool sameLetters = source.Count() == Count();
+  for (int i = 0; sameLetters && i < Count(); ++i)
+    sameLetters = items_[static_cast<size_t>(i)]->Drive == source.Items(i)->Drive;
+  if (!sameLetters) {
+    Assign(source);
+    return;
+  }
+  for (int i = 0; i < source.Count(); ++i) items_[static_cast<size_t>(i)]->AssignConfiguration(*source.Items(i));
+}

@@ -24,6 +24,10 @@ class TNetworkDriveItem {
   void Reset();
   // Deep copy; a null source changes nothing.
   virtual void Assign(const TNetworkDriveItem* source);
+  // Copies what the user configures (location, name, credentials, control, deployment
+  // origin, programs and volumes) and leaves what the engine maintains (state, real
+  // location, free space, the once-only flags) as it is.
+  void AssignConfiguration(const TNetworkDriveItem& source);
   TNetworkDriveItems* Collection() const { return collection_; }
 
   std::string Drive;
@@ -62,6 +66,9 @@ class TNetworkDriveItems {
   // Copies every record of the source. When the source holds the same letters in the same
   // order the records are updated in place, so references to them stay valid.
   void Assign(const TNetworkDriveItems& source);
+  // AssignConfiguration record for record, in place, for records of the same letter;
+  // records of other letters are copied whole.
+  void AssignConfiguration(const TNetworkDriveItems& source);
 
   auto begin() const { return items_.begin(); }
   auto end() const { return items_.end(); }

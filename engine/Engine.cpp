@@ -13,6 +13,11 @@ void TEngine::SyncThreadValues() {
   MaxNrOfShortReconnectAttempts = Prefs().MaxNrOfShortReconnectAttempts;
 }
 
+void TEngine::StorePreferences(const TQbyPrefs& prefs) {
+  Prefs() = prefs;
+  SyncThreadValues();
+}
+
 namespace {
 
 // Whole percent of free of total, rounded to nearest with an exact half to the even

@@ -79,6 +79,8 @@ class TEngine {
   std::atomic<int32_t> LongReconnectInterval{1};
   std::atomic<int32_t> MaxNrOfShortReconnectAttempts{20};
   void SyncThreadValues();
+  // Stores changed preferences; the keep-alive thread sees its values at once.
+  void StorePreferences(const TQbyPrefs& prefs);
 
   Platform& platform() { return platform_; }
   TQbyConfiguration& configuration() { return configuration_; }

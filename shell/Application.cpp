@@ -38,12 +38,36 @@ bool TApplication::Initialize() {
 void TApplication::CreateForms() {
   MainForm = std::make_unique<TMainForm>(platform, Help);
   MainForm->FormCreate();
+  TEngine& engine = MainForm->Engine;
+  // The drive dialog opens the program and volume dialogs, so they exist first.
+  AddRunProgramForm = std::make_unique<TAddRunProgramForm>(engine);
+  AddTrueCryptVolumeForm = std::make_unique<TAddTrueCryptVolumeForm>(engine);
+  AddNetworkDriveForm = std::make_unique<TAddNetworkDriveForm>(engine, *AddRunProgramForm, *AddTrueCryptVolumeForm);
+  AboutForm = std::make_unique<TAboutForm>(engine);
+  PreferencesForm = std::make_unique<TPreferencesForm>(engine);
+
+  TMainForm& main = *MainForm;
+  PreferencesForm->OnHelp = [&main] { main.ActionHelpHelpExecute(); };
+  main.Dialogs.ShowNetworkDriveProperties = [this](const std::string& drive) {
+    AddNetworkDriveForm->Drive = drive;
+    AddNetworkDriveForm->ShowModal();
+  };
+  main.Dialogs.ShowPreferences = [this] {
+    PreferencesForm->PageControl1.SetActivePageIndex(0);
+    PreferencesForm->ShowModal();
+  };
+  main.Dialogs.ShowAbout = [this] { AboutForm->ShowModal(); };
 }
 
 void TApplication::Finalize() {
   if (finalized_) return;
   finalized_ = true;
   if (MainForm) MainForm->FormDestroy();
+  PreferencesForm.reset();
+  AboutForm.reset();
+  AddNetworkDriveForm.reset();
+  AddTrueCryptVolumeForm.reset();
+  AddRunProgramForm.reset();
   MainForm.reset();
   process_.ReleaseNamedMutex();
   if (comInitialized_) process_.UninitializeCom();

@@ -5,7 +5,12 @@
 #include <string>
 
 #include "shell/HtmlHelp.h"
+#include "ui/About.h"
+#include "ui/AddNetworkDrive.h"
+#include "ui/AddRunProgram.h"
+#include "ui/AddTrueCryptVolume.h"
 #include "ui/Main.h"
+#include "ui/Preferences.h"
 
 struct Platform;
 class Process;
@@ -36,7 +41,8 @@ class TApplication {
   // Loads the help library, initialises COM and takes the single-instance mutex. False
   // when another instance holds it: its note has been shown, nothing is to be created.
   bool Initialize();
-  // The main window (its start-up sequence runs now), then the dialogs.
+  // The main window (its start-up sequence runs now), then the dialogs, which its
+  // actions then open.
   void CreateForms();
   // The main window's shutdown sequence (unless done already), then the mutex, COM and
   // the help library are let go. Runs once.
@@ -49,6 +55,11 @@ class TApplication {
   std::string Title;
   THtmlHelp Help;
   std::unique_ptr<TMainForm> MainForm;
+  std::unique_ptr<TAddRunProgramForm> AddRunProgramForm;
+  std::unique_ptr<TAddTrueCryptVolumeForm> AddTrueCryptVolumeForm;
+  std::unique_ptr<TAddNetworkDriveForm> AddNetworkDriveForm;
+  std::unique_ptr<TAboutForm> AboutForm;
+  std::unique_ptr<TPreferencesForm> PreferencesForm;
 
  private:
   Process& process_;
