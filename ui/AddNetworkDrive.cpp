@@ -99,7 +99,7 @@ void TAddNetworkDriveForm::Layout() {
   LabelRunTheFollowingPrograms.WordWrap = true;
   LabelMountTheFollowingVolumes.WordWrap = true;
 
-  PlaceButtonRow({&ButtonOK, &ButtonCancel, &ButtonApply}, 157, 430);
+  PlaceButtonRow({&ButtonOK, &ButtonCancel, &ButtonApply}, 135, 430);
 
   for (TComboBox* box : {&ComboBoxDrive, &ComboBoxNetworkLocationHistoryList}) box->FontName = "Courier New";
   ComboBoxDrive.Style = TComboBoxStyle::DropDownList;

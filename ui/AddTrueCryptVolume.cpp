@@ -21,14 +21,14 @@ TAddTrueCryptVolumeForm::TAddTrueCryptVolumeForm(TEngine& engine) : TForm(engine
   LabelImportantNote.SetBounds(56, 108, 331, 30);
   for (TLabel* label : {&LabelHelpMsg1, &LabelHelpMsg2, static_cast<TLabel*>(&LabelImportantNote)})
     label->WordWrap = true;
-  LabelVolume.SetBounds(12, 146, 375, 15);
-  EditVolume.SetBounds(12, 163, 375, 21);
-  LabelDrive.SetBounds(12, 192, 180, 15);
-  ComboBoxDrive.SetBounds(12, 209, 80, 21);
-  LabelPassword.SetBounds(12, 238, 375, 15);
-  EditPassword.SetBounds(12, 255, 180, 21);
-  LabelTcCommandlineOptions.SetBounds(200, 238, 187, 15);
-  EditCommandlineOptions.SetBounds(200, 255, 187, 21);
+  LabelVolume.SetBounds(12, 142, 375, 15);
+  EditVolume.SetBounds(12, 159, 375, 21);
+  LabelDrive.SetBounds(12, 188, 80, 15);
+  ComboBoxDrive.SetBounds(12, 205, 80, 21);
+  LabelPassword.SetBounds(100, 188, 287, 15);
+  EditPassword.SetBounds(100, 205, 287, 21);
+  LabelTcCommandlineOptions.SetBounds(12, 234, 375, 15);
+  EditCommandlineOptions.SetBounds(12, 251, 375, 21);
   PlaceButtonRow({&ButtonOK, &ButtonCancel, &ButtonBrowse}, 12, 312);
 
   ComboBoxDrive.Style = TComboBoxStyle::DropDownList;

@@ -8,7 +8,7 @@ inline constexpr const char* kMainImages = "ImageListMain32b";
 inline constexpr const char* kLanguageImages = "ImageListLanguages";
 
 // Standard button size at 96 DPI.
-constexpr int kButtonWidth = 75;
+constexpr int kButtonWidth = 82;  // room for the longest translated captions
 constexpr int kButtonHeight = 25;
 constexpr int kButtonGap = 6;
 

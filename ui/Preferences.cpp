@@ -139,7 +139,7 @@ void TPreferencesForm::Layout() {
     number.field->SetMaxLength(3);
   }
 
-  PlaceButtonRow({&ButtonOK, &ButtonCancel, &ButtonApply}, 236, 205);
+  PlaceButtonRow({&ButtonOK, &ButtonCancel, &ButtonApply}, 214, 205);
   ButtonOK.SetCaption("&OK");
   ButtonOK.Default = true;
   ButtonCancel.SetCaption("&Cancel");

@@ -5,4 +5,4 @@ inline constexpr const char* kProductName = "Quillbay";
 inline constexpr const char* kProductVersion = "2.8.0";
 inline constexpr const char* kWebSite = "https://www.quillbay.example/";
 inline constexpr const char* kSupportAddress = "support@quillbay.example";
-inline constexpr const char* kNotice = "Free to use and share. No warranty of any kind.";
+inline constexpr const char* kNotice = "Free to use. No warranty of any kind.";

@@ -90,6 +90,25 @@ TWin32Window::~TWin32Window() {
   if (window_) DestroyWindow(window_);
   for (auto& [name, font] : fonts_) DeleteObject(font);
   if (font_) DeleteObject(font_);
+  if (pageBrush_) DeleteObject(pageBrush_);
+}
+
+void TWin32Window::MatchPageColour() {
+  for (TControl* control : form_.Controls()) {
+    if (control->Kind != TControlKind::PageControl) continue;
+    // Themed tab pages are not the dialog's colour: take theirs from a corner of the page.
+    HWND tabs = Handle(*control);
+    POINT corner = {page_.left + 1, page_.bottom - 2};
+    MapWindowPoints(window_, tabs, &corner, 1);
+    HDC dc = GetDC(tabs);
+    const COLORREF colour = GetPixel(dc, corner.x, corner.y);
+    ReleaseDC(tabs, dc);
+    if (colour == CLR_INVALID) return;
+    if (pageBrush_) DeleteObject(pageBrush_);
+    pageBrush_ = CreateSolidBrush(colour);
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    return;
+  }
 }
 
 HWND TWin32Window::Handle(const TControl& control) const {
@@ -359,6 +378,7 @@ void TWin32Window::Push(TControl& control) {
         SendMessageA(handle, TCM_SETITEMA, i, reinterpret_cast<LPARAM>(&item));
       }
       if (TabCtrl_GetCurSel(handle) != pages.ActivePageIndex()) TabCtrl_SetCurSel(handle, pages.ActivePageIndex());
+      ShowWindow(handle, control.Visible() ? SW_SHOWNA : SW_HIDE);
       ShowActivePage();
       break;
     }
@@ -508,6 +528,12 @@ LRESULT TWin32Window::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       auto dc = reinterpret_cast<HDC>(wParam);
       SetBkMode(dc, TRANSPARENT);
       if (control && control->Kind == TControlKind::LinkLabel) SetTextColor(dc, control->Enabled() ? kNavy : GetSysColor(COLOR_GRAYTEXT));
+      if (control && control->Sheet && pageBrush_) {
+        LOGBRUSH brush;
+        GetObject(pageBrush_, sizeof brush, &brush);
+        SetBkColor(dc, brush.lbColor);
+        return reinterpret_cast<LRESULT>(pageBrush_);
+      }
       return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
     case WM_SETCURSOR: {
@@ -526,7 +552,7 @@ LRESULT TWin32Window::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (control && control->Kind == TControlKind::Image) {
         auto& image = static_cast<TImage&>(*control);
         const int width = draw->rcItem.right - draw->rcItem.left, height = draw->rcItem.bottom - draw->rcItem.top;
-        FillRect(draw->hDC, &draw->rcItem, GetSysColorBrush(COLOR_BTNFACE));
+        FillRect(draw->hDC, &draw->rcItem, control->Sheet && pageBrush_ ? pageBrush_ : GetSysColorBrush(COLOR_BTNFACE));
         if (image.Picture) {
           if (auto icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(image.Picture),
                                                         IMAGE_ICON, width, height, 0))) {
@@ -558,6 +584,7 @@ int TWin32Window::RunModal() {
   if (TControl* focus = form_.ActiveControl())
     if (HWND handle = Handle(*focus)) SetFocus(handle);
   UpdateWindow(window_);
+  MatchPageColour();
   if (OnShown) OnShown(*this);
 
   MSG msg;

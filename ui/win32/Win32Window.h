@@ -58,7 +58,8 @@ class TWin32Window {
   std::vector<TControl*> pushing_;  // controls being written to the screen right now
   RECT page_{};                     // the page area of the tab control, in client pixels
   TLinkLabel* hovered_ = nullptr;
-  HBRUSH background_ = nullptr;
+  HBRUSH pageBrush_ = nullptr;  // the tab page's own colour, for texts lying on it
+  void MatchPageColour();
 };
 
 // Lets the real program (and the Windows tests) show every modal window of ui/ as a real
