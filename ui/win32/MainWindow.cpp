@@ -99,6 +99,8 @@ void TWin32MainWindow::Create() {
   window_ = CreateWindowExA(WS_EX_APPWINDOW, ClassName, form_.Caption.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                             x, y, form_.Width, form_.Height, nullptr, nullptr, Instance(), this);
   if (window_ == nullptr) throw std::runtime_error("The main window could not be created.");
+  // The icon first: a program that starts hidden is there for the user once it is.
+  SyncTray();
 
   CreateImageList();
   CreateMenuBar();
