@@ -7,6 +7,29 @@ class MainThreadCalls;
 
 enum class MessageBoxKind { Information, Warning, Error, Question /* Yes and No */ };
 
+// Modal results, numbered as Windows numbers the dialog results.
+constexpr int mrNone = 0;
+constexpr int mrOk = 1;
+constexpr int mrCancel = 2;
+
+// A window that can be shown modally. The platform drives it; the window decides what
+// it shows and when it may close.
+class ModalWindow {
+ public:
+  virtual ~ModalWindow() = default;
+  virtual void ModalShow() = 0;        // just before it appears
+  virtual void ModalHide() = 0;        // just after it has gone
+  virtual bool ModalEnded() const = 0; // a close was asked for and allowed
+  virtual int ModalResultValue() const = 0;
+  virtual void ModalEscape() = 0;      // Escape or the close box
+};
+
+// The standard file-open dialog.
+struct OpenFileRequest {
+  std::string Filter;      // "Programs|*.exe|All files|*.*"
+  std::string InitialDir;  // "C:\"
+};
+
 // What the engine and the windows need from the window system, beyond the windows.
 class UserInterface {
  public:
@@ -22,6 +45,12 @@ class UserInterface {
   // A repeating main-thread timer; returns its id (never 0).
   virtual uint32_t SetTimer(uint32_t milliseconds, std::function<void()> onTimer) = 0;
   virtual void KillTimer(uint32_t id) = 0;
+  // Shows the window modally and returns its modal result once it has closed.
+  virtual int ShowModal(ModalWindow& window) = 0;
+  // The file-open dialog; false when the user cancelled, else the chosen full path.
+  virtual bool OpenFileDialog(const OpenFileRequest& request, std::string& fileName) = 0;
+  // The hand pointer over a link, the normal arrow otherwise.
+  virtual void SetHandCursor(bool hand) = 0;
 };
 
 // Shows the hourglass for its lifetime, also when an error escapes; nested guards keep

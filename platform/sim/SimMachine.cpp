@@ -197,6 +197,12 @@ void SimMachine::AnswerNext(int answer) { impl_->ui.AnswerNext(answer); }
 
 bool SimMachine::BusyCursor() const { return impl_->ui.Busy(); }
 
+bool SimMachine::HandCursor() const { return impl_->ui.Hand(); }
+
+void SimMachine::WhenModal(std::function<void()> user) { impl_->ui.WhenModal(std::move(user)); }
+
+void SimMachine::ChooseFile(const std::string& fileName) { impl_->ui.ChooseFile(fileName); }
+
 // --- Time ---
 
 int64_t SimMachine::NowMs() const { return impl_->clock.NowMs(); }

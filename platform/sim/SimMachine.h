@@ -150,6 +150,16 @@ class SimMachine {
   void AnswerNext(int answer);
   std::vector<SimMessageBox> MessageBoxes;
   bool BusyCursor() const;
+  bool HandCursor() const;
+  // What the user does while the next modal window is shown, in the order the windows
+  // appear (a dialog opened from a dialog takes the next one). Whatever is left open
+  // afterwards is closed with Escape.
+  void WhenModal(std::function<void()> user);
+  int ModalShowings = 0;
+  int ModalsLeftOpen = 0;  // Escape did not close them
+  // The file the user picks in the next file-open dialog; "" cancels.
+  void ChooseFile(const std::string& fileName);
+  std::vector<OpenFileRequest> OpenFileRequests;
   int ProcessMessagesCalls = 0;
   // Called at every ProcessMessages, before pending work runs (for nesting tests).
   std::function<void()> OnProcessMessages;

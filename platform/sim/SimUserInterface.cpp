@@ -20,6 +20,33 @@ int SimUserInterface::MessageBox(const std::string& text, const std::string& cap
   return answer;
 }
 
+int SimUserInterface::ShowModal(ModalWindow& window) {
+  ++machine_.ModalShowings;
+  window.ModalShow();
+  if (!modalUsers_.empty()) {
+    std::function<void()> user = std::move(modalUsers_.front());
+    modalUsers_.pop_front();
+    if (user) user();
+  }
+  // A user who walks away: Escape, as often as it takes (a refused close stays open).
+  for (int tries = 0; !window.ModalEnded() && tries < 3; ++tries) window.ModalEscape();
+  if (!window.ModalEnded()) ++machine_.ModalsLeftOpen;
+  window.ModalHide();
+  return window.ModalEnded() ? window.ModalResultValue() : mrCancel;
+}
+
+bool SimUserInterface::OpenFileDialog(const OpenFileRequest& request, std::string& fileName) {
+  machine_.OpenFileRequests.push_back(request);
+  std::string answer;  // nobody scripted a choice: the user cancels
+  if (!fileAnswers_.empty()) {
+    answer = std::move(fileAnswers_.front());
+    fileAnswers_.pop_front();
+  }
+  if (answer.empty()) return false;
+  fileName = answer;
+  return true;
+}
+
 void SimUserInterface::ProcessMessages() {
   ++machine_.ProcessMessagesCalls;
   // A copy: the hook may replace itself.

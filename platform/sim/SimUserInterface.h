@@ -23,7 +23,13 @@ class SimUserInterface : public UserInterface {
   MainThreadCalls& MainThread() override { return calls_; }
   uint32_t SetTimer(uint32_t milliseconds, std::function<void()> onTimer) override;
   void KillTimer(uint32_t id) override;
+  int ShowModal(ModalWindow& window) override;
+  bool OpenFileDialog(const OpenFileRequest& request, std::string& fileName) override;
+  void SetHandCursor(bool hand) override { hand_ = hand; }
 
+  void WhenModal(std::function<void()> user) { modalUsers_.push_back(std::move(user)); }
+  void ChooseFile(std::string fileName) { fileAnswers_.push_back(std::move(fileName)); }
+  bool Hand() const { return hand_; }
   void AnswerNext(int answer) { answers_.push_back(answer); }
   bool Busy() const { return busy_; }
   std::optional<int64_t> NextTimerDue() const;
@@ -41,6 +47,9 @@ class SimUserInterface : public UserInterface {
   MainThreadCalls& calls_;
   std::deque<int> answers_;
   bool busy_ = false;
+  bool hand_ = false;
+  std::deque<std::function<void()>> modalUsers_;
+  std::deque<std::string> fileAnswers_;
   std::map<uint32_t, Timer> timers_;
   uint32_t nextTimerId_ = 1;
 };

@@ -82,6 +82,36 @@ int Win32UserInterface::MessageBox(const std::string& text, const std::string& c
 
 void Win32UserInterface::SetBusyCursor(bool busy) { SetCursor(LoadCursorA(nullptr, busy ? IDC_WAIT : IDC_ARROW)); }
 
+void Win32UserInterface::SetHandCursor(bool hand) { SetCursor(LoadCursorA(nullptr, hand ? IDC_HAND : IDC_ARROW)); }
+
+int Win32UserInterface::ShowModal(ModalWindow& window) {
+  if (presenter_) return presenter_(window, owner_);
+  window.ModalShow();
+  window.ModalEscape();
+  window.ModalHide();
+  return mrCancel;
+}
+
+bool Win32UserInterface::OpenFileDialog(const OpenFileRequest& request, std::string& fileName) {
+  // The filter's '|' separators become the NULs the dialog expects, with two at the end.
+  std::string filter = request.Filter;
+  for (char& c : filter)
+    if (c == '|') c = '\0';
+  filter.append(2, '\0');
+  char file[MAX_PATH] = {};
+  OPENFILENAMEA ofn = {};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = GetActiveWindow() ? GetActiveWindow() : owner_;
+  ofn.lpstrFilter = filter.c_str();
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = sizeof file;
+  ofn.lpstrInitialDir = request.InitialDir.empty() ? nullptr : request.InitialDir.c_str();
+  ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+  if (!GetOpenFileNameA(&ofn)) return false;
+  fileName = file;
+  return true;
+}
+
 void Win32UserInterface::ProcessMessages() {
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {

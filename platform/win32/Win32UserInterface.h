@@ -1,4 +1,6 @@
 #pragma once
+#include <functional>
+
 #include "platform/MainThreadCalls.h"
 #include "platform/UserInterface.h"
 #include "platform/win32/WindowsApi.h"
@@ -17,6 +19,15 @@ class Win32UserInterface : public UserInterface {
   MainThreadCalls& MainThread() override { return mainThread_; }
   uint32_t SetTimer(uint32_t milliseconds, std::function<void()> onTimer) override;
   void KillTimer(uint32_t id) override;
+  // Modal windows are drawn by whoever registered a presenter (the real dialogs); without
+  // one a modal showing ends at once with Cancel.
+  int ShowModal(ModalWindow& window) override;
+  bool OpenFileDialog(const OpenFileRequest& request, std::string& fileName) override;
+  void SetHandCursor(bool hand) override;
+
+  using ModalPresenter = std::function<int(ModalWindow& window, HWND owner)>;
+  void SetModalPresenter(ModalPresenter presenter) { presenter_ = std::move(presenter); }
+  HWND Owner() const { return owner_; }
 
   // The main window, once it exists; until then message boxes have no owner.
   void SetOwner(HWND owner) { owner_ = owner; }
@@ -28,4 +39,5 @@ class Win32UserInterface : public UserInterface {
   HWND wakeWindow_ = nullptr;
   DWORD mainThreadId_ = 0;
   HWND owner_ = nullptr;
+  ModalPresenter presenter_;
 };

@@ -7,6 +7,7 @@
 #include <dbt.h>
 #include <shellapi.h>
 #include <winnetwk.h>
+#include <commdlg.h>
 
 #undef DeleteFile
 #undef ExpandEnvironmentStrings

@@ -364,3 +364,88 @@ TEST_F(StartupShutdown, ComIsReadyBeforeTheFirstProgramStarts) {
   EXPECT_EQ(comAtStart[0], 1);
   EXPECT_EQ(process.ComInitialized, 0);
 }
+
+TEST_F(StartupShutdown, ExitDuringAKeepAliveRunNestedInTheUsersRunWaitsForBothRuns) {
+  pc.AddShare(kMedia);
+  pc.AddShare(kOffice);
+  pc.AddShare(kPhotos);
+  WriteConfiguration(With([](TestPrefs& p) { p.ConnectNetworkDrivesOnStartup = false; }),
+                     {{"H:", kMedia}, {"K:", kOffice}, {"M:", kPhotos}});
+  SimProcess process(mutexes);
+  SimWindowSystem windows(pc);
+  bool userRunDone = false;
+  bool exitChosen = false;
+  bool destroyedDuringRuns = false;
+  std::vector<std::string> linesAfterExit;
+  windows.turn = [&](TApplication& app) {
+    TMainForm& f = *app.MainForm;
+    ASSERT_FALSE(userRunDone) << "the loop went on after Exit";
+    // Each network call takes 10 s: the keep-alive minute ends inside the user's run.
+    pc.SetNetworkDelay(10000);
+    pc.OnProcessMessages = [&] {
+      if (f.Destroyed()) destroyedDuringRuns = true;
+      if (exitChosen || pc.platform().ui.MainThread().RunningCount() == 0) return;
+      exitChosen = true;  // from the icon's menu, inside the keep-alive run
+      f.PopupActionMenuTrayIcon.Items[4].Click();
+    };
+    const size_t before = f.Surfaces.Messages.size();
+    f.AMDrivesConnectDrives.Execute();  // the user's run
+    userRunDone = true;
+    for (size_t i = f.Surfaces.Messages.size() - before; i-- > 0;) linesAfterExit.push_back(f.Surfaces.Messages[i].Text);
+    pc.OnProcessMessages = nullptr;
+  };
+
+  EXPECT_EQ(RunProgram(pc.platform(), process, helpLibrary, windows), 0);
+
+  ASSERT_TRUE(exitChosen);
+  EXPECT_TRUE(userRunDone);
+  EXPECT_FALSE(destroyedDuringRuns);
+  EXPECT_EQ(windows.turns, 1);
+  // Both runs went through every drive before the program ended.
+  for (const char* drive : {"H:", "K:", "M:"}) {
+    SCOPED_TRACE(drive);
+    EXPECT_EQ(std::count(linesAfterExit.begin(), linesAfterExit.end(), T(10300) + drive + "'."), 1);
+  }
+  EXPECT_EQ(std::count(linesAfterExit.begin(), linesAfterExit.end(), T(10226)), 2);
+  EXPECT_EQ(pc.MappingOf('M'), kPhotos);
+  EXPECT_THAT(ConfigurationText(), HasSubstr("[NetworkDrive_M:]"));
+  EXPECT_EQ(pc.AttachedThreads(), 0);
+  EXPECT_FALSE(pc.BusyCursor());
+}
+
+namespace {
+
+// Drive letters that cannot be examined at all: start-up fails while reading the drives.
+struct BrokenDrives : Drives {
+  explicit BrokenDrives(Drives& real) : real_(real) {}
+  uint32_t GetDriveType(const char*) override { throw std::runtime_error("The drive letters cannot be read."); }
+  uint32_t GetLogicalDrives() override { return real_.GetLogicalDrives(); }
+  bool GetDiskFreeSpaceEx(const char* root, uint64_t& free, uint64_t& total) override {
+    return real_.GetDiskFreeSpaceEx(root, free, total);
+  }
+  uint32_t GetFileAttributes(const char* path) override { return real_.GetFileAttributes(path); }
+  Drives& real_;
+};
+
+}  // namespace
+
+TEST_F(StartupShutdown, AStartUpThatFailsSaysWhyAndLeavesTheConfigurationAlone) {
+  pc.AddShare(kMedia);
+  WriteConfiguration(TestPrefs{}, {{"H:", kMedia}, {"K:", kOffice}});
+  const std::string before = ConfigurationText();
+  BrokenDrives drives(pc.platform().drives);
+  const Platform& b = pc.platform();
+  Platform broken{b.network, drives, b.files, b.registry, b.shell, b.environment, b.clock, b.ui};
+  SimProcess process(mutexes);
+  SimWindowSystem windows(pc);
+
+  EXPECT_EQ(RunProgram(broken, process, helpLibrary, windows), 1);
+
+  EXPECT_FALSE(windows.created);
+  ASSERT_EQ(pc.MessageBoxes.size(), 1u);
+  EXPECT_EQ(pc.MessageBoxes[0].Text, "The drive letters cannot be read.");
+  EXPECT_EQ(pc.MessageBoxes[0].Kind, MessageBoxKind::Error);
+  EXPECT_EQ(ConfigurationText(), before);  // no drive lost to a half-read start
+  EXPECT_TRUE(mutexes.Held.empty());
+  EXPECT_EQ(process.ComInitialized, 0);
+}

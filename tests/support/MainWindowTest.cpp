@@ -32,6 +32,7 @@ void SimWindowSystem::DestroyWindows(TApplication& application) {
 
 MainWindowTest::MainWindowTest() {
   pc.WriteFile(ExecutableFolder(pc.platform()) + "Languages.ini", ReadSourceFile("resources/Languages.ini"));
+  texts.Open(pc.platform(), "English");
 }
 
 MainWindowTest::~MainWindowTest() { form.reset(); }

@@ -71,7 +71,8 @@ struct MainWindowTest {
   TMainForm& Start();
   // The drive-list row of a drive selected, as a click does.
   void Select(const std::string& drive);
-  std::string T(int id) const { return form->T(id); }
+  // The English text, also when no form exists (the program entry's tests).
+  std::string T(int id) const { return texts.Translate(id); }
   // Message texts added since the last call, oldest first.
   std::vector<std::string> NewMessages();
 
@@ -81,6 +82,7 @@ struct MainWindowTest {
   THtmlHelp help{pc.platform(), helpLibrary};
   RecordingSite site;
   std::unique_ptr<TMainForm> form;
+  TLanguage texts;
 
  private:
   size_t seen_ = 0;
