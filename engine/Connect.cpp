@@ -31,6 +31,7 @@ bool Selected(const TNetworkDriveItem& item, bool Force, const std::string& Driv
 }  // namespace
 
 void TEngine::ConnectDrives(bool Force, const std::string& Drive) {
+  TRunMark run(*this);
   CurrentConnectionError = false;
   {
     HourglassCursor hourglass(platform_.ui);

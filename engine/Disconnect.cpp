@@ -25,6 +25,7 @@ bool Selected(const TNetworkDriveItem& item, const std::string& drive) {
 }  // namespace
 
 bool TEngine::DisconnectDrives(bool Force, const std::string& Drive) {
+  TRunMark run(*this);
   const std::string wanted = Drive;  // the argument may be a record's own Drive
   bool result = true;
   {
@@ -75,6 +76,7 @@ bool TEngine::DisconnectDrives(bool Force, const std::string& Drive) {
 }
 
 void TEngine::RemoveDrives(const std::string& Drive) {
+  TRunMark run(*this);
   const std::string wanted = Drive;
   {
     HourglassCursor hourglass(platform_.ui);

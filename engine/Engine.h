@@ -1,6 +1,7 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "data/Languages.h"
 #include "engine/Surfaces.h"
 #include "platform/DeviceChange.h"
+#include "platform/NetworkEvents.h"
 
 struct Platform;
 
@@ -38,6 +40,15 @@ class TEngine {
   void ImportNetworkDrives(bool Silent);
   void WMDeviceChange(const DeviceChange& change);
   void FillDriveList(std::vector<std::string>& list);
+  // The main window hands every network, resume and session event here, decoded (None is
+  // ignored). The keep-alive thread collects them and reconnects when a drive needs it.
+  void NetworkEvent(NetworkEventKind kind);
+  // The keep-alive thread receives the events while it runs; an empty function ends that.
+  void SetNetworkEventSink(std::function<void(NetworkEventKind)> sink) { networkEventSink_ = std::move(sink); }
+  // A drive under control that is neither connected nor disconnected by the user.
+  bool AnyDriveAwaitingConnection() const;
+  // A connect, disconnect or remove run is walking the drives (events may run inside it).
+  bool RunInProgress() const { return runDepth_ > 0; }
 
   // The connect and disconnect actions of the main window (announcement line, then the run).
   void ActionDrivesConnectDrivesExecute();
@@ -80,8 +91,22 @@ class TEngine {
   int32_t MeasureFreeSpace(const TNetworkDriveItem& drive);
   bool TrueCryptProgramExists();
 
+  // Marks a run for RunInProgress for its lifetime, also when an error escapes.
+  class TRunMark {
+   public:
+    explicit TRunMark(TEngine& engine) : engine_(engine) { ++engine_.runDepth_; }
+    ~TRunMark() { --engine_.runDepth_; }
+    TRunMark(const TRunMark&) = delete;
+    TRunMark& operator=(const TRunMark&) = delete;
+
+   private:
+    TEngine& engine_;
+  };
+
   Platform& platform_;
   TQbyConfiguration& configuration_;
   const TLanguage& language_;
   TSurfaces& surfaces_;
+  int runDepth_ = 0;
+  std::function<void(NetworkEventKind)> networkEventSink_;
 };

@@ -1,6 +1,11 @@
 #include "engine/HeartBeatThread.h"
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <limits>
+#include <mutex>
 
 #include "engine/Engine.h"
 #include "platform/MainThreadCalls.h"
@@ -16,25 +21,126 @@ struct ServingCall {
   std::atomic<int>& count_;
 };
 
+uint32_t Bit(NetworkEventKind kind) { return 1u << static_cast<uint32_t>(kind); }
+
 }  // namespace
 
+class THeartBeatThread::TKeepTime {
+ public:
+  TKeepTime(Platform& platform, TEngine& engine) : platform_(platform), engine_(engine) {}
+
+  void Execute();
+  void StartLongInterval();
+  void StartShortInterval();
+  void NetworkEvent(NetworkEventKind kind);
+  // Asks the loop to end; true when the calling thread may wait for it.
+  bool Terminate();
+  void WaitUntilFinished();
+  bool InOwnCall() const { return servingCalls_.load() > 0 && platform_.ui.MainThread().OnMainThread(); }
+  void WaitForStart();
+
+  bool InShortInterval() const { return inShortInterval_; }
+  int32_t ShortAttempt() const { return shortAttempt_; }
+  bool TimerRunning() const;
+  int64_t DueMs() const;
+  int64_t NetworkEventDueMs() const;
+
+ private:
+  enum class EventRun { Skipped, Busy, Ran, Terminated };
+
+  void HeartBeatTimer();
+  EventRun NetworkEventRun(uint32_t events);
+  // What follows a run: the schedule reacts to its outcome. An event run that failed
+  // starts the short schedule over at attempt 1.
+  void AfterRun(bool eventRun);
+  void RanLocked(uint64_t armedBefore);
+  // Runs fn on the main thread. False when the thread is ending, before or after the
+  // call: the owner may be gone by then, so nothing of the engine may be touched.
+  bool Synchronize(const std::function<void()>& fn);
+  void ArmLocked(uint32_t intervalMs);
+
+  Platform& platform_;
+  TEngine& engine_;
+  mutable std::mutex mutex_;
+  std::condition_variable wake_;
+  bool started_ = false;
+  bool timerExists_ = false;
+  bool timerEnabled_ = false;
+  int64_t dueMs_ = 0;
+  uint32_t intervalMs_ = 0;
+  uint64_t armCount_ = 0;  // times the timer was (re)armed
+  uint32_t pendingEvents_ = 0;  // bits of NetworkEventKind collected so far
+  int64_t eventDueMs_ = 0;
+  int64_t lastRunEndMs_ = std::numeric_limits<int64_t>::min() / 2;
+  bool terminated_ = false;
+  bool finished_ = false;
+  std::atomic<bool> inShortInterval_{false};
+  std::atomic<int32_t> shortAttempt_{1};
+  std::atomic<int> servingCalls_{0};  // synchronized calls running on the main thread
+};
+
+// ---- The owner ----
+
 THeartBeatThread::THeartBeatThread(Platform& platform, TEngine& engine)
-    : platform_(platform), engine_(engine) {
-  thread_ = std::thread([this] { Execute(); });
+    : engine_(engine), state_(std::make_shared<TKeepTime>(platform, engine)) {
+  thread_ = std::thread([state = state_] { state->Execute(); });
   // Once the timer exists, a short schedule asked for right after start-up (the start-up
   // connect failed) re-arms it instead of being overridden by the thread's first step.
+  state_->WaitForStart();
+  engine.SetNetworkEventSink([state = state_.get()](NetworkEventKind kind) { state->NetworkEvent(kind); });
+}
+
+THeartBeatThread::~THeartBeatThread() {
+  engine_.SetNetworkEventSink(nullptr);
+  if (TerminateAndWait()) return;
+  thread_.detach();
+}
+
+void THeartBeatThread::StartLongInterval() { state_->StartLongInterval(); }
+void THeartBeatThread::StartShortInterval() { state_->StartShortInterval(); }
+bool THeartBeatThread::InOwnCall() const { return state_->InOwnCall(); }
+bool THeartBeatThread::InShortInterval() const { return state_->InShortInterval(); }
+int32_t THeartBeatThread::ShortAttempt() const { return state_->ShortAttempt(); }
+bool THeartBeatThread::TimerRunning() const { return state_->TimerRunning(); }
+int64_t THeartBeatThread::DueMs() const { return state_->DueMs(); }
+int64_t THeartBeatThread::NetworkEventDueMs() const { return state_->NetworkEventDueMs(); }
+
+bool THeartBeatThread::TerminateAndWait() {
+  if (!state_->Terminate()) return false;
+  if (!thread_.joinable()) return true;
+  state_->WaitUntilFinished();
+  thread_.join();
+  return true;
+}
+
+// ---- The thread's state ----
+
+void THeartBeatThread::TKeepTime::WaitForStart() {
   std::unique_lock<std::mutex> lock(mutex_);
   wake_.wait(lock, [this] { return started_; });
 }
 
-THeartBeatThread::~THeartBeatThread() {
-  // The owner ends the thread outside its synchronized calls; from inside one, this
-  // could only return once that call has.
-  TerminateAndWait();
-  if (thread_.joinable()) thread_.join();
+bool THeartBeatThread::TKeepTime::Terminate() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    terminated_ = true;
+  }
+  wake_.notify_all();
+  return !InOwnCall();
 }
 
-void THeartBeatThread::ArmLocked(uint32_t intervalMs) {
+void THeartBeatThread::TKeepTime::WaitUntilFinished() {
+  MainThreadCalls& mainThread = platform_.ui.MainThread();
+  for (;;) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (finished_) return;
+    }
+    mainThread.WaitAndRun(50);
+  }
+}
+
+void THeartBeatThread::TKeepTime::ArmLocked(uint32_t intervalMs) {
   ++armCount_;
   intervalMs_ = intervalMs;
   timerEnabled_ = intervalMs > 0;
@@ -42,7 +148,7 @@ void THeartBeatThread::ArmLocked(uint32_t intervalMs) {
   wake_.notify_all();
 }
 
-void THeartBeatThread::StartLongInterval() {
+void THeartBeatThread::TKeepTime::StartLongInterval() {
   std::lock_guard<std::mutex> lock(mutex_);
   inShortInterval_ = false;
   if (!timerExists_) return;
@@ -50,7 +156,7 @@ void THeartBeatThread::StartLongInterval() {
   ArmLocked(static_cast<uint32_t>(minutes) * 60000u);
 }
 
-void THeartBeatThread::StartShortInterval() {
+void THeartBeatThread::TKeepTime::StartShortInterval() {
   std::lock_guard<std::mutex> lock(mutex_);
   inShortInterval_ = true;
   shortAttempt_ = 1;
@@ -58,37 +164,32 @@ void THeartBeatThread::StartShortInterval() {
   ArmLocked(ShortReconnectInterval);
 }
 
-bool THeartBeatThread::TimerRunning() const {
+bool THeartBeatThread::TKeepTime::TimerRunning() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return timerExists_ && timerEnabled_;
 }
 
-int64_t THeartBeatThread::DueMs() const {
+int64_t THeartBeatThread::TKeepTime::DueMs() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return timerExists_ && timerEnabled_ ? dueMs_ : -1;
 }
 
-bool THeartBeatThread::TerminateAndWait() {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    terminated_ = true;
-  }
-  wake_.notify_all();
-  if (!thread_.joinable()) return true;
-  MainThreadCalls& mainThread = platform_.ui.MainThread();
-  if (servingCalls_.load() > 0 && mainThread.OnMainThread()) return false;
-  for (;;) {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      if (finished_) break;
-    }
-    mainThread.WaitAndRun(50);
-  }
-  thread_.join();
-  return true;
+int64_t THeartBeatThread::TKeepTime::NetworkEventDueMs() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return pendingEvents_ != 0 ? eventDueMs_ : -1;
 }
 
-void THeartBeatThread::Execute() {
+void THeartBeatThread::TKeepTime::NetworkEvent(NetworkEventKind kind) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (terminated_) return;
+  // Counted from the first event of a burst, so that a network that keeps announcing
+  // itself cannot put the run off for ever.
+  if (pendingEvents_ == 0) eventDueMs_ = std::max(platform_.clock.NowMs(), lastRunEndMs_) + NetworkEventDelay;
+  pendingEvents_ |= Bit(kind);
+  wake_.notify_all();
+}
+
+void THeartBeatThread::TKeepTime::Execute() {
   Clock& clock = platform_.clock;
   clock.AttachThread();
   {
@@ -102,18 +203,34 @@ void THeartBeatThread::Execute() {
   wake_.notify_all();
   while (!terminated_) {
     const int64_t now = clock.NowMs();
+    if (pendingEvents_ != 0 && now >= eventDueMs_) {
+      const uint32_t events = pendingEvents_;
+      pendingEvents_ = 0;
+      const uint64_t armed = armCount_;
+      lock.unlock();
+      const EventRun outcome = NetworkEventRun(events);
+      lock.lock();
+      if (outcome == EventRun::Busy) {
+        // A run of the user's is walking the drives: look again once it may be over.
+        if (pendingEvents_ == 0) eventDueMs_ = clock.NowMs() + NetworkEventDelay;
+        pendingEvents_ |= events;
+      } else if (outcome == EventRun::Ran) {
+        RanLocked(armed);
+      }
+      continue;
+    }
     if (timerEnabled_ && now >= dueMs_) {
+      pendingEvents_ = 0;  // this run does all that the events asked for
       const uint64_t armed = armCount_;
       lock.unlock();
       HeartBeatTimer();
       lock.lock();
-      // The next interval counts from the end of this run, so runs slower than the
-      // interval (servers that time out) never follow each other without a pause.
-      if (armCount_ == armed) dueMs_ = clock.NowMs() + intervalMs_;
+      RanLocked(armed);
       continue;
     }
     int64_t deadline = now + 1000;  // wakes at least once a second
     if (timerEnabled_) deadline = std::min(deadline, dueMs_);
+    if (pendingEvents_ != 0) deadline = std::min(deadline, eventDueMs_);
     clock.WaitUntil(lock, wake_, deadline);
   }
   timerExists_ = false;
@@ -125,10 +242,19 @@ void THeartBeatThread::Execute() {
   wake_.notify_all();
 }
 
-void THeartBeatThread::Synchronize(const std::function<void()>& fn) {
+void THeartBeatThread::TKeepTime::RanLocked(uint64_t armedBefore) {
+  const int64_t end = platform_.clock.NowMs();
+  lastRunEndMs_ = end;
+  // The next interval counts from the end of this run, so runs slower than the interval
+  // (servers that time out) never follow each other without a pause.
+  if (armCount_ == armedBefore) dueMs_ = end + intervalMs_;
+  if (pendingEvents_ != 0) eventDueMs_ = std::max(eventDueMs_, end + NetworkEventDelay);
+}
+
+bool THeartBeatThread::TKeepTime::Synchronize(const std::function<void()>& fn) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (terminated_) return;  // shutting down: no new work for the main thread
+    if (terminated_) return false;  // shutting down: no new work for the main thread
   }
   try {
     platform_.ui.MainThread().Call([&] {
@@ -138,27 +264,60 @@ void THeartBeatThread::Synchronize(const std::function<void()>& fn) {
   } catch (...) {
     // The runs report their own failures; the schedule goes on.
   }
+  std::lock_guard<std::mutex> lock(mutex_);
+  return !terminated_;
 }
 
-void THeartBeatThread::HeartBeatTimer() {
+void THeartBeatThread::TKeepTime::HeartBeatTimer() {
   TEngine& engine = engine_;
-  if (engine.NrOfDrivesUnderQBYControl.load() > 0) {
-    Synchronize([&] { engine.AddMessage(mkInformation, engine.T(10226)); });
+  if (engine.NrOfDrivesUnderQBYControl.load() > 0 &&
+      !Synchronize([&] { engine.AddMessage(mkInformation, engine.T(10226)); })) {
+    return;
   }
-  Synchronize([&] { engine.ConnectDrives(false, ""); });
+  if (!Synchronize([&] { engine.ConnectDrives(false, ""); })) return;
+  AfterRun(false);
+}
+
+THeartBeatThread::TKeepTime::EventRun THeartBeatThread::TKeepTime::NetworkEventRun(uint32_t events) {
+  TEngine& engine = engine_;
+  EventRun outcome = EventRun::Skipped;
+  const bool resumed = (events & Bit(NetworkEventKind::Resumed)) != 0;
+  const bool sessionReturned = (events & Bit(NetworkEventKind::SessionReturned)) != 0;
+  const bool served = Synchronize([&] {
+    // Decided on the main thread, where the drives' states and the user's runs are.
+    if (engine.RunInProgress()) {
+      outcome = EventRun::Busy;
+      return;
+    }
+    if (engine.NrOfDrivesUnderQBYControl.load() == 0) return;
+    // After a sleep every connection may be stale, however the drives looked before.
+    if (!resumed && !engine.AnyDriveAwaitingConnection()) return;
+    outcome = EventRun::Ran;
+    engine.AddMessage(mkInformation, resumed ? engine.T(10328) : sessionReturned ? engine.T(10329) : engine.T(10327));
+    engine.ConnectDrives(false, "");
+  });
+  if (!served) return EventRun::Terminated;
+  if (outcome == EventRun::Ran) AfterRun(true);
+  return outcome;
+}
+
+void THeartBeatThread::TKeepTime::AfterRun(bool eventRun) {
+  TEngine& engine = engine_;
   const bool error = engine.CurrentConnectionError.load();
   if (inShortInterval_) {
     if (!error) {
-      Synchronize([&] { engine.AddMessage(mkInformation, engine.T(10313)); });
+      if (!Synchronize([&] { engine.AddMessage(mkInformation, engine.T(10313)); })) return;
       StartLongInterval();
+    } else if (eventRun) {
+      StartShortInterval();
     } else if (shortAttempt_ < engine.MaxNrOfShortReconnectAttempts.load()) {
       ++shortAttempt_;
     } else {
-      Synchronize([&] { engine.AddMessage(mkInformation, engine.T(10314)); });
+      if (!Synchronize([&] { engine.AddMessage(mkInformation, engine.T(10314)); })) return;
       StartLongInterval();
     }
   } else if (error) {
-    Synchronize([&] { engine.AddMessage(mkInformation, engine.T(10312)); });
+    if (!Synchronize([&] { engine.AddMessage(mkInformation, engine.T(10312)); })) return;
     StartShortInterval();
   }
 }

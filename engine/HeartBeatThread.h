@@ -1,10 +1,9 @@
 #pragma once
-#include <atomic>
-#include <condition_variable>
 #include <cstdint>
-#include <functional>
-#include <mutex>
+#include <memory>
 #include <thread>
+
+#include "platform/NetworkEvents.h"
 
 class TEngine;
 struct Platform;
@@ -12,14 +11,27 @@ struct Platform;
 // Keeps the drives alive: repeats the connect run on the long schedule, and every
 // 10 seconds for a bounded number of attempts after a failure. All work runs on the
 // main thread through synchronized calls.
+//
+// It also brings drives back within seconds when the network, the machine or the
+// session returns: while it runs it receives the events handed to TEngine::NetworkEvent,
+// collects them for NetworkEventDelay, and then, if a drive under control is neither
+// connected nor disconnected by the user (or the machine has resumed), runs what its next
+// tick would run, with the event's reason as the announcement line. Such a run never
+// starts on top of another run, and never sooner than NetworkEventDelay after the
+// previous one; a scheduled run that comes first does the events' work instead.
 class THeartBeatThread {
  public:
   static constexpr uint32_t ShortReconnectInterval = 10000;
+  static constexpr uint32_t NetworkEventDelay = 2000;
 
   // Starts the thread; returns once it keeps time, so a schedule asked for from now on
-  // applies to its timer.
+  // applies to its timer. The platform must outlive the thread (see the destructor).
   THeartBeatThread(Platform& platform, TEngine& engine);
-  ~THeartBeatThread();  // terminates and waits
+  // Terminates and waits. Reached from inside one of the thread's own synchronized calls
+  // it cannot wait (the thread waits for that very call): it lets the thread go, which
+  // then ends by itself as soon as that call returns, touching neither this object nor
+  // the engine again.
+  ~THeartBeatThread();
   THeartBeatThread(const THeartBeatThread&) = delete;
   THeartBeatThread& operator=(const THeartBeatThread&) = delete;
 
@@ -28,36 +40,24 @@ class THeartBeatThread {
   void StartLongInterval();
   void StartShortInterval();
   // Ends the loop and waits for it, serving its synchronized calls meanwhile. Called from
-  // inside one of those calls it cannot wait (the thread waits for that very call): it
-  // only asks the loop to end and returns false; the destructor waits later.
+  // inside one of those calls it cannot wait: it only asks the loop to end and returns
+  // false; a later call (or the destructor) finishes the job.
   bool TerminateAndWait();
+  // True on the main thread while one of this thread's synchronized calls runs there:
+  // an owner that wants to end the thread should wait until that call has returned.
+  bool InOwnCall() const;
 
-  bool InShortInterval() const { return inShortInterval_; }
-  int32_t ShortAttempt() const { return shortAttempt_; }
+  bool InShortInterval() const;
+  int32_t ShortAttempt() const;
   bool TimerRunning() const;
   // Simulated/real milliseconds at which the timer fires next; -1 when it is stopped.
   int64_t DueMs() const;
+  // When the collected events are looked at; -1 when none wait.
+  int64_t NetworkEventDueMs() const;
 
  private:
-  void Execute();
-  void HeartBeatTimer();
-  void Synchronize(const std::function<void()>& fn);
-  void ArmLocked(uint32_t intervalMs);
-
-  Platform& platform_;
+  class TKeepTime;  // the thread's own state, shared so that it can outlive this object
   TEngine& engine_;
-  mutable std::mutex mutex_;
-  std::condition_variable wake_;
-  bool started_ = false;
-  bool timerExists_ = false;
-  bool timerEnabled_ = false;
-  int64_t dueMs_ = 0;
-  uint32_t intervalMs_ = 0;
-  uint64_t armCount_ = 0;  // times the timer was (re)armed
-  bool terminated_ = false;
-  bool finished_ = false;
-  std::atomic<bool> inShortInterval_{false};
-  std::atomic<int32_t> shortAttempt_{1};
-  std::atomic<int> servingCalls_{0};  // synchronized calls running on the main thread
+  std::shared_ptr<TKeepTime> state_;
   std::thread thread_;
 };

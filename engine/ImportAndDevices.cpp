@@ -1,5 +1,6 @@
 // Looking at the machine's drive letters rather than at the configuration: mappings made
-// by others, vanished network volumes, and the letters the properties dialog offers.
+// by others, vanished network volumes, the network's return, and the letters the
+// properties dialog offers.
 #include "engine/ImportAndDevices.h"
 
 #include <exception>
@@ -88,6 +89,19 @@ void TEngine::WMDeviceChange(const DeviceChange& change) {
   }
   AddMessage(mkWarning, T(10022) + "'" + drive + T(10311));
   ConnectDrives(true, drive);
+}
+
+void TEngine::NetworkEvent(NetworkEventKind kind) {
+  if (kind == NetworkEventKind::None || !networkEventSink_) return;
+  networkEventSink_(kind);
+}
+
+bool TEngine::AnyDriveAwaitingConnection() const {
+  for (int i = 0; i < configuration_.NetworkDrives.Count(); ++i) {
+    const TNetworkDriveItem& item = *configuration_.NetworkDrives.Items(i);
+    if (item.QbyControl && item.State != dsConnected && item.State != dsDisconnected) return true;
+  }
+  return false;
 }
 
 void TEngine::FillDriveList(std::vector<std::string>& list) {

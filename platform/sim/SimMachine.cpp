@@ -40,6 +40,7 @@ class SimMachine::Impl {
   SimUserInterface ui;
   Platform platform;
   std::function<void(const DeviceChange&)> deviceChange;
+  std::function<void(NetworkEventKind)> networkEvent;
 };
 
 namespace {
@@ -91,7 +92,17 @@ SimShare& SimMachine::AddShare(const std::string& path) {
 SimShare* SimMachine::FindShare(const std::string& path) { return impl_->net.ShareOf(path); }
 
 void SimMachine::SetServerReachable(const std::string& server, bool reachable) {
+  const bool returns = reachable && !impl_->net.ServerReachable(server);
   impl_->net.Unreachable[LowerAscii(server)] = !reachable;
+  if (returns) FireNetworkChange();
+}
+
+void SimMachine::SetShareOnline(const std::string& path, bool online) {
+  SimShare* share = impl_->net.ShareOf(path);
+  if (share == nullptr) throw std::invalid_argument("SimMachine: no share " + path);
+  const bool returns = online && !share->Online;
+  share->Online = online;
+  if (returns) FireNetworkChange();
 }
 
 void SimMachine::MapFromOutside(char letter, const std::string& remote) {
@@ -137,6 +148,23 @@ void SimMachine::VanishVolume(char letter) {
 
 void SimMachine::SetDeviceChangeHandler(std::function<void(const DeviceChange&)> handler) {
   impl_->deviceChange = std::move(handler);
+}
+
+namespace {
+void Fire(SimMachine& machine, const std::function<void(NetworkEventKind)>& handler, NetworkEventKind kind) {
+  if (!handler) return;
+  auto copy = handler;  // the handler may replace itself
+  copy(kind);
+  machine.Settle();
+}
+}  // namespace
+
+void SimMachine::FireNetworkChange() { Fire(*this, impl_->networkEvent, NetworkEventKind::NetworkChanged); }
+void SimMachine::FireResume() { Fire(*this, impl_->networkEvent, NetworkEventKind::Resumed); }
+void SimMachine::FireSessionReturn() { Fire(*this, impl_->networkEvent, NetworkEventKind::SessionReturned); }
+
+void SimMachine::SetNetworkEventHandler(std::function<void(NetworkEventKind)> handler) {
+  impl_->networkEvent = std::move(handler);
 }
 
 // --- Processes ---

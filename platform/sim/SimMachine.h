@@ -12,6 +12,7 @@
 
 #include "platform/DeviceChange.h"
 #include "platform/MainThreadCalls.h"
+#include "platform/NetworkEvents.h"
 #include "platform/Platform.h"
 
 // A share on the simulated network. Credentials: a null or empty user name is the
@@ -26,7 +27,9 @@ struct SimShare {
   std::string RequiredPassword;
   uint64_t FreeBytes = 40ull << 30;
   uint64_t TotalBytes = 100ull << 30;
-  bool Online = true;        // false: connects answer 1231 and a mapping to it answers nothing
+  // Off line, every call to the share answers 1231 (the remote network is not reachable);
+  // switch it with SimMachine::SetShareOnline, which tells the program as Windows would.
+  bool Online = true;
   bool OpenFiles = false;    // a cancel without force of a mapping to it gives 2401
   uint32_t DelayMs = 0;      // every call to the share takes this long, on top of the network delay
 };
@@ -87,8 +90,12 @@ class SimMachine {
   // --- Network ---
   SimShare& AddShare(const std::string& path);
   SimShare* FindShare(const std::string& path);
-  // Whole servers ("nas") can be taken off the network and brought back.
+  // Whole servers ("nas") can be taken off the network and brought back; a server's
+  // return is also a network change (below).
   void SetServerReachable(const std::string& server, bool reachable);
+  // A share goes off line or comes back; its return fires a network change by itself,
+  // as a real network's return does. Throws std::invalid_argument for an unknown share.
+  void SetShareOnline(const std::string& path, bool online);
   // A mapping made by someone else (another program, the file manager).
   void MapFromOutside(char letter, const std::string& remote);
   // "" when the letter is not mapped.
@@ -112,6 +119,13 @@ class SimMachine {
   // main window receives it.
   void VanishVolume(char letter);
   void SetDeviceChangeHandler(std::function<void(const DeviceChange&)> handler);
+  // The events that say the drives may be reachable again reach the handler the way the
+  // main window receives them; the background threads then take them in before the call
+  // returns. Main thread only, like every call below that fires one.
+  void FireNetworkChange();
+  void FireResume();
+  void FireSessionReturn();  // unlocked, or a remote session connected
+  void SetNetworkEventHandler(std::function<void(NetworkEventKind)> handler);
   // Every WNet call with its result, in order. A connect maps the letter to the remote
   // name as given, less trailing backslashes (Windows reports "\\nas\media\" as
   // "\\nas\media").

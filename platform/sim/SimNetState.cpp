@@ -30,8 +30,8 @@ const SimShare* SimNetState::AnsweringShare(int index) {
   if (!letter.Mapped) return nullptr;
   std::string server, share;
   if (!SimSplitUnc(letter.Remote, server, share) || !ServerReachable(server)) return nullptr;
-  const SimShare* known = ShareOf(letter.Remote);
-  return known != nullptr && known->Online ? known : nullptr;
+  const SimShare* answering = ShareOf(letter.Remote);
+  return answering != nullptr && answering->Online ? answering : nullptr;
 }
 
 std::string SimNetState::SessionUser(const std::string& server) const {

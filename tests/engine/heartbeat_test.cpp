@@ -353,3 +353,36 @@ TEST_F(KeepAliveRealTime, ShortScheduleRunsAndShutdownIsPrompt) {
   EXPECT_TRUE(idle.TerminateAndWait());
   EXPECT_LT(std::chrono::steady_clock::now() - stop, std::chrono::milliseconds(500));
 }
+
+TEST_F(KeepAliveShutdown, FreedFromInsideItsOwnRunItLetsTheRunFinishAndEnds) {
+  app.StartWithShares({{"H:", kMedia}, {"K:", kOffice}});
+  app.engine.UpdateDriveStatus();  // start-up's first survey
+  auto thread = std::make_unique<THeartBeatThread>(pc.platform(), app.engine);
+  bool freed = false;
+  // Exit chosen while the scheduled run walks the drives: the owner frees the thread
+  // from inside that very run.
+  pc.OnProcessMessages = [&] {
+    if (!freed && thread && thread->InOwnCall()) {
+      freed = true;
+      thread.reset();
+    }
+  };
+
+  pc.Advance(kMinute);  // returns: the free neither hangs nor cuts the run short
+
+  pc.OnProcessMessages = nullptr;
+  ASSERT_TRUE(freed);
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (pc.AttachedThreads() > 0 && std::chrono::steady_clock::now() < giveUp) std::this_thread::yield();
+  EXPECT_EQ(pc.AttachedThreads(), 0);  // the thread ended by itself once the run returned
+  EXPECT_EQ(app.Drive("H:").State, dsConnected);
+  EXPECT_EQ(app.Drive("K:").State, dsConnected);
+  EXPECT_THAT(app.NewMessages(), ElementsAre(app.T(10226), app.T(10300) + "H:'.", app.T(10300) + "K:'."));
+
+  // Nothing runs any more, and events reach nobody.
+  pc.VanishVolume('H');
+  app.engine.NetworkEvent(NetworkEventKind::Resumed);
+  pc.Advance(5 * kMinute);
+  EXPECT_EQ(CountCalls(pc, "AddConnection2", "H:"), 1);
+  EXPECT_THAT(app.NewMessages(), IsEmpty());
+}

@@ -90,3 +90,32 @@ TEST_F(NestedRuns, DriveRemovedDuringAKeepAliveRunIsNotReconnectedByIt) {
   ASSERT_EQ(app.surfaces.DriveRows.size(), 1u);
   EXPECT_EQ(app.surfaces.DriveRows[0].Cells[0], "H:");
 }
+
+TEST_F(NestedRuns, ExitInsideAKeepAliveRunNestedInTheUsersRunUnwindsBoth) {
+  app.StartWithShares({{"H:", kMedia}, {"K:", kOffice}, {"M:", kPhotos}});
+  app.engine.UpdateDriveStatus();
+  auto thread = std::make_unique<THeartBeatThread>(pc.platform(), app.engine);
+  pc.SetNetworkDelay(10000);  // the minute ends while the user's run is between drives
+  app.NewMessages();
+  bool freed = false;
+  pc.OnProcessMessages = [&] {
+    if (!freed && thread && thread->InOwnCall() && app.engine.RunInProgress()) {
+      freed = true;
+      EXPECT_FALSE(thread->TerminateAndWait());  // cannot wait here ...
+      thread.reset();                            // ... nor hang when freed
+    }
+  };
+
+  app.engine.ActionDrivesConnectDrivesExecute();
+
+  pc.OnProcessMessages = nullptr;
+  ASSERT_TRUE(freed);
+  for (const char* drive : {"H:", "K:", "M:"}) EXPECT_EQ(app.Drive(drive).State, dsConnected) << drive;
+  const std::vector<std::string> lines = app.NewMessages();
+  EXPECT_EQ(CountOf(lines, app.T(10226)), 2);  // the user's run and the nested keep-alive run
+  EXPECT_EQ(CountOf(lines, app.T(10300) + "M:'."), 1);
+  pc.SetNetworkDelay(0);
+  pc.Settle();
+  EXPECT_EQ(pc.AttachedThreads(), 0);
+  EXPECT_FALSE(pc.BusyCursor());
+}
