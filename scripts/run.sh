@@ -71,4 +71,6 @@ echo
 echo "== The password tool for administrators"
 cmake --preset host >/dev/null
 cmake --build --preset host -j2 --target quillbay-password >/dev/null
-printf 'secret\nP@ss "quoted" word\n' | tee /dev/stderr | build/host/quillbay-password
+passwords='secret\nP@ss "quoted" word\n'
+printf "$passwords"
+printf "$passwords" | build/host/quillbay-password

@@ -195,8 +195,13 @@ class Reader {
   }
 
   bool Event(const std::string& key, const std::string& value, std::string& problem) {
-    if (LowerAscii(key) != "vanish") {
-      problem = "is an unknown event: Vanish";
+    const std::string name = LowerAscii(key);
+    if (name == "networkchange" || name == "resume") {
+      (name == "resume" ? network_.Resume : network_.NetworkChange) = value;
+      return true;
+    }
+    if (name != "vanish") {
+      problem = "is an unknown event: Vanish, NetworkChange or Resume";
       return false;
     }
     std::string letters;

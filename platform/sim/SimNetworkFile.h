@@ -9,6 +9,7 @@
 //   [Mappings]           X=\\server\share                          mapped by someone else
 //   [Share \\srv\name]   Online, User, Password, TotalMB, FreeMB, OpenFiles, DelayMs
 //   [Events]             Vanish=letters                            drops their mappings
+//                        NetworkChange=, Resume=                   a change fires the event
 struct SimNetworkFileShare {
   std::string Path;  // "\\server\share" as written in the section name
   bool Online = true;
@@ -33,6 +34,9 @@ struct SimNetworkFile {
   std::vector<Mapping> Mappings;
   std::vector<SimNetworkFileShare> Shares;
   std::string Vanish;  // the letters, upper case, each once
+  // A change of either value tells the program the network changed, or the machine resumed.
+  std::string NetworkChange;
+  std::string Resume;
 };
 
 // The longest delay a share may have: longer ones would freeze the window for good.

@@ -30,17 +30,31 @@ void SimulatedNetwork::Build(const SimNetworkFile& file) {
   }
   SetShares(file);
   vanish_ = file.Vanish;
+  networkChange_ = file.NetworkChange;
+  resume_ = file.Resume;
 }
 
 void SimulatedNetwork::Apply(const SimNetworkFile& file) {
-  SetShares(file);
+  const bool shareReturned = SetShares(file);
   if (file.Vanish != vanish_) {
     vanish_ = file.Vanish;
     Vanish(file.Vanish);
   }
+  // Windows tells of a network that returns, not of one that goes.
+  if (shareReturned || file.NetworkChange != networkChange_) Fire(NetworkEventKind::NetworkChanged);
+  networkChange_ = file.NetworkChange;
+  if (file.Resume != resume_) Fire(NetworkEventKind::Resumed);
+  resume_ = file.Resume;
 }
 
-void SimulatedNetwork::SetShares(const SimNetworkFile& file) {
+void SimulatedNetwork::Fire(NetworkEventKind kind) {
+  if (!networkEvent_) return;
+  auto handler = networkEvent_;  // a copy: the handler may replace itself
+  handler(kind);
+}
+
+bool SimulatedNetwork::SetShares(const SimNetworkFile& file) {
+  bool returned = false;
   std::erase_if(state_.Shares, [&](const std::unique_ptr<SimShare>& known) {
     return std::none_of(file.Shares.begin(), file.Shares.end(),
                         [&](const SimNetworkFileShare& listed) { return SameTextAscii(listed.Path, known->Path); });
@@ -52,6 +66,7 @@ void SimulatedNetwork::SetShares(const SimNetworkFile& file) {
       share = state_.Shares.back().get();
       share->Path = listed.Path;
     }
+    returned = returned || (listed.Online && !share->Online);
     share->Online = listed.Online;
     share->RequiredUser = listed.User;
     share->RequiredPassword = listed.Password;
@@ -60,6 +75,7 @@ void SimulatedNetwork::SetShares(const SimNetworkFile& file) {
     share->OpenFiles = listed.OpenFiles;
     share->DelayMs = listed.DelayMs;
   }
+  return returned;
 }
 
 void SimulatedNetwork::Vanish(const std::string& letters) {

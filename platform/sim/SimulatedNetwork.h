@@ -7,6 +7,7 @@
 #include "platform/DeviceChange.h"
 #include "platform/Drives.h"
 #include "platform/Network.h"
+#include "platform/NetworkEvents.h"
 #include "platform/sim/SimDrives.h"
 #include "platform/sim/SimFaults.h"
 #include "platform/sim/SimFiles.h"
@@ -30,10 +31,13 @@ class SimulatedNetwork {
   // and the shares. The Vanish value present now drops nothing.
   void Build(const SimNetworkFile& file);
   // An edit while running: the shares' values, new shares, shares no longer listed gone;
-  // when Vanish changed, its letters' mappings are dropped and each is announced.
+  // when Vanish changed, its letters' mappings are dropped and each is announced; a share
+  // back online, or a changed NetworkChange or Resume, tells the program.
   void Apply(const SimNetworkFile& file);
   // Receives the removal notification of a network volume, as the main window does.
   void SetDeviceChangeHandler(std::function<void(const DeviceChange&)> handler) { deviceChange_ = std::move(handler); }
+  // Receives the network events, as the main window does.
+  void SetNetworkEventHandler(std::function<void(NetworkEventKind)> handler) { networkEvent_ = std::move(handler); }
 
   // What the letters and shares look like now ("" when the letter is not mapped).
   std::string MappingOf(char letter) const;
@@ -41,7 +45,9 @@ class SimulatedNetwork {
   std::vector<SimNetCall> NetCalls;
 
  private:
-  void SetShares(const SimNetworkFile& file);
+  // True when a share came back online.
+  bool SetShares(const SimNetworkFile& file);
+  void Fire(NetworkEventKind kind);
   void Vanish(const std::string& letters);
 
   int replaceCount_ = 0;
@@ -50,6 +56,7 @@ class SimulatedNetwork {
   SimFiles files_;  // none: below a mapped root there is nothing to find
   SimNetwork network_;
   SimDrives drives_;
-  std::string vanish_;
+  std::string vanish_, networkChange_, resume_;
+  std::function<void(NetworkEventKind)> networkEvent_;
   std::function<void(const DeviceChange&)> deviceChange_;
 };

@@ -7,6 +7,7 @@
 #include "platform/sim/SimulatedNetwork.h"
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32HelpLibrary.h"
+#include "platform/win32/Win32NetworkEvents.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/Win32Process.h"
 #include "shell/win32/Win32WindowSystem.h"
@@ -45,8 +46,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
       volume.dbcv_flags = change.Flags;
       SendMessageA(mainWindow, WM_DEVICECHANGE, change.Event, reinterpret_cast<LPARAM>(&volume));
     });
+    network.SetNetworkEventHandler([mainWindow](NetworkEventKind kind) {
+      PostMessageA(mainWindow, NetworkEventMessage, static_cast<WPARAM>(kind), 0);
+    });
   };
   windows.OnWindowsDestroying = [&] {
+    network.SetNetworkEventHandler(nullptr);
     network.SetDeviceChangeHandler(nullptr);
     watcher.SetReporter(nullptr);
   };

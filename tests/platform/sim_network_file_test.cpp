@@ -277,3 +277,24 @@ TEST(SimulatedNetworkFile, TheExampleShippedBesideTheProgramIsInOrder) {
   EXPECT_GE(file.Shares.size(), 3u);
   EXPECT_TRUE(file.Vanish.empty());
 }
+
+TEST(SimulatedNetworkBuild, AShareBackOnlineAndTheEventKeysTellTheProgram) {
+  SimMachine pc;
+  SimulatedNetwork net(pc.platform().clock, "alice");
+  std::vector<NetworkEventKind> events;
+  net.SetNetworkEventHandler([&](NetworkEventKind kind) { events.push_back(kind); });
+  net.Build(Read("[Share \\\\nas\\media]\nOnline=0\n[Events]\nNetworkChange=1\nResume=a\n"));
+  EXPECT_TRUE(events.empty()) << "the values present at start fire nothing";
+
+  net.Apply(Read("[Share \\\\nas\\media]\nOnline=0\n[Events]\nNetworkChange=1\nResume=a\n"));
+  EXPECT_TRUE(events.empty()) << "nothing changed";
+  net.Apply(Read("[Share \\\\nas\\media]\nOnline=1\n[Events]\nNetworkChange=1\nResume=a\n"));
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0], NetworkEventKind::NetworkChanged) << "the share came back";
+  net.Apply(Read("[Share \\\\nas\\media]\nOnline=0\n[Events]\nNetworkChange=1\nResume=a\n"));
+  EXPECT_EQ(events.size(), 1u) << "a share going away is not announced";
+  net.Apply(Read("[Share \\\\nas\\media]\nOnline=0\n[Events]\nNetworkChange=2\nResume=b\n"));
+  ASSERT_EQ(events.size(), 3u);
+  EXPECT_EQ(events[1], NetworkEventKind::NetworkChanged);
+  EXPECT_EQ(events[2], NetworkEventKind::Resumed);
+}

@@ -99,6 +99,9 @@ void TWin32MainWindow::Create() {
   window_ = CreateWindowExA(WS_EX_APPWINDOW, ClassName, form_.Caption.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                             x, y, form_.Width, form_.Height, nullptr, nullptr, Instance(), this);
   if (window_ == nullptr) throw std::runtime_error("The main window could not be created.");
+  // The icon first: a program that starts hidden is there for the user once it is.
+  SyncTray();
+  networkEvents_.Register(window_);
 
   CreateImageList();
   CreateMenuBar();
@@ -131,6 +134,7 @@ void TWin32MainWindow::Destroy() {
   form_.OnDriveRowsRebuilt = nullptr;
   if (trayAdded_) TrayIcon(NIM_DELETE);
   trayAdded_ = false;
+  networkEvents_.Unregister();
   HWND window = window_;
   window_ = nullptr;
   DestroyWindow(window);  // the menu bar goes with it
@@ -627,6 +631,20 @@ LRESULT TWin32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       form_.WMDeviceChange(DecodeDeviceChange(wParam, lParam));
       Sync();
       return TRUE;
+    // Drives that could not be reached may be back: the network changed, the computer
+    // resumed, the session returned.
+    case NetworkEventMessage:
+      form_.Engine.NetworkEvent(DecodeNetworkEventMessage(wParam));
+      Sync();
+      return 0;
+    case WM_POWERBROADCAST:
+      form_.Engine.NetworkEvent(DecodePowerBroadcast(wParam));
+      Sync();
+      return TRUE;
+    case WM_WTSSESSION_CHANGE:
+      form_.Engine.NetworkEvent(DecodeSessionChange(wParam));
+      Sync();
+      return 0;
     case WM_QUERYENDSESSION:
       return form_.WMQueryEndSession() ? TRUE : FALSE;
     case WM_ENDSESSION:

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/DeviceChange.h"
+#include "platform/win32/Win32NetworkEvents.h"
 #include "platform/win32/WindowsApi.h"
 
 #include <commctrl.h>
@@ -93,6 +94,7 @@ class TWin32MainWindow : public TMainFormSite {
   std::vector<MenuEntry> menuEntries_;
   std::vector<TAction*> actions_;
   UINT taskbarCreated_ = 0;
+  Win32NetworkEvents networkEvents_;
 
   std::vector<DriveRowShown> drivesShown_;
   size_t messagesShown_ = 0;

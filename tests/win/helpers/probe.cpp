@@ -198,8 +198,8 @@ int Gone(double seconds) {
 
 // Icons of the notification area: Wine's tray shows each as a window of its own.
 int TrayIcons() {
-  HWND tray = FindWindowA("Shell_TrayWnd", nullptr);
-  if (tray == nullptr) tray = FindWindowA("__winex11_standalone_tray", nullptr);
+  HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
+  if (tray == nullptr) tray = FindWindowA("Shell_TrayWnd", nullptr);
   if (tray == nullptr) return 0;
   int count = 0;
   EnumChildWindows(
