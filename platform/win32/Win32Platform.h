@@ -20,6 +20,7 @@ class Win32Platform {
   Win32Platform& operator=(const Win32Platform&) = delete;
 
   Platform& platform() { return platform_; }
+  Win32UserInterface& ui() { return ui_; }
   // The main window owns message boxes and the programs the shell starts.
   void SetOwnerWindow(HWND owner);
 

@@ -1,10 +1,14 @@
 #include "shell/win32/Win32WindowSystem.h"
 
+#include "ui/win32/Win32Window.h"
+
 void TWin32WindowSystem::CreateWindows(TApplication& application) {
   mainWindow_ = std::make_unique<TWin32MainWindow>(*application.MainForm);
   mainWindow_->Create();
   // Message boxes and the programs the shell starts belong to the main window.
   machine_.SetOwnerWindow(mainWindow_->Handle());
+  // The dialogs are shown as real dialogs owned by the main window.
+  UseRealDialogs(machine_.ui());
   if (OnWindowsCreated) OnWindowsCreated(application, mainWindow_->Handle());
 }
 
