@@ -38,6 +38,29 @@ int RowOf(const TListView& list, const void* item) {
     if (list.Items()[static_cast<size_t>(row)].Data == item) return row;
   return -1;
 }
+
+// Where the entry a row refers to stands in its list (rows skip entries with empty fields).
+template <typename Entries>
+int PositionOf(const TListView& view, int row, const Entries& entries) {
+  if (row < 0 || row >= view.Count()) return -1;
+  const void* item = view.Items()[static_cast<size_t>(row)].Data;
+  for (size_t i = 0; i < entries.size(); ++i)
+    if (entries[i].get() == item) return static_cast<int>(i);
+  return -1;
+}
+
+// Swaps the selected entry with its neighbour and keeps it selected; false when it cannot move.
+template <typename Entries, typename Refill>
+bool MoveSelected(TListView& view, Entries& entries, int step, Refill refill) {
+  const int position = PositionOf(view, view.Selected(), entries);
+  const int target = position + step;
+  if (position < 0 || target < 0 || target >= static_cast<int>(entries.size())) return false;
+  std::swap(entries[static_cast<size_t>(position)], entries[static_cast<size_t>(target)]);
+  const void* moved = entries[static_cast<size_t>(target)].get();
+  refill();
+  view.Select(RowOf(view, moved));
+  return true;
+}
 }  // namespace
 
 TAddNetworkDriveForm::TAddNetworkDriveForm(TEngine& engine, TAddRunProgramForm& runProgramForm,
@@ -385,12 +408,7 @@ void TAddNetworkDriveForm::FillRunProgramsList() {
 }
 
 int TAddNetworkDriveForm::ProgramPosition(int row) const {
-  if (!NetworkDriveItem || row < 0 || row >= ListViewRunPrograms.Count()) return -1;
-  const void* item = ListViewRunPrograms.Items()[static_cast<size_t>(row)].Data;
-  const auto& list = NetworkDriveItem->RunProgramsList;
-  for (size_t i = 0; i < list.size(); ++i)
-    if (list[i].get() == item) return static_cast<int>(i);
-  return -1;
+  return NetworkDriveItem ? PositionOf(ListViewRunPrograms, row, NetworkDriveItem->RunProgramsList) : -1;
 }
 
 void TAddNetworkDriveForm::ButtonProgramAddClick() {
@@ -436,16 +454,9 @@ void TAddNetworkDriveForm::ButtonProgramRemoveClick() {
 }
 
 void TAddNetworkDriveForm::MoveProgram(int step) {
-  const int position = ProgramPosition(ListViewRunPrograms.Selected());
-  if (position < 0) return;
-  auto& list = NetworkDriveItem->RunProgramsList;
-  const int target = position + step;
-  if (target < 0 || target >= static_cast<int>(list.size())) return;
-  std::swap(list[static_cast<size_t>(position)], list[static_cast<size_t>(target)]);
-  const void* moved = list[static_cast<size_t>(target)].get();
-  FillRunProgramsList();
-  ListViewRunPrograms.Select(RowOf(ListViewRunPrograms, moved));
-  ControlChanged();
+  if (NetworkDriveItem &&
+      MoveSelected(ListViewRunPrograms, NetworkDriveItem->RunProgramsList, step, [this] { FillRunProgramsList(); }))
+    ControlChanged();
 }
 
 void TAddNetworkDriveForm::BitBtnMoveProgramUpClick() { MoveProgram(-1); }
@@ -476,12 +487,7 @@ void TAddNetworkDriveForm::FillTrueCryptVolumesList() {
 }
 
 int TAddNetworkDriveForm::VolumePosition(int row) const {
-  if (!NetworkDriveItem || row < 0 || row >= ListViewTrueCryptVolumes.Count()) return -1;
-  const void* item = ListViewTrueCryptVolumes.Items()[static_cast<size_t>(row)].Data;
-  const auto& list = NetworkDriveItem->TrueCryptVolumesList;
-  for (size_t i = 0; i < list.size(); ++i)
-    if (list[i].get() == item) return static_cast<int>(i);
-  return -1;
+  return NetworkDriveItem ? PositionOf(ListViewTrueCryptVolumes, row, NetworkDriveItem->TrueCryptVolumesList) : -1;
 }
 
 void TAddNetworkDriveForm::ButtonVolumeAddClick() {
@@ -537,16 +543,9 @@ void TAddNetworkDriveForm::ButtonVolumeRemoveClick() {
 }
 
 void TAddNetworkDriveForm::MoveVolume(int step) {
-  const int position = VolumePosition(ListViewTrueCryptVolumes.Selected());
-  if (position < 0) return;
-  auto& list = NetworkDriveItem->TrueCryptVolumesList;
-  const int target = position + step;
-  if (target < 0 || target >= static_cast<int>(list.size())) return;
-  std::swap(list[static_cast<size_t>(position)], list[static_cast<size_t>(target)]);
-  const void* moved = list[static_cast<size_t>(target)].get();
-  FillTrueCryptVolumesList();
-  ListViewTrueCryptVolumes.Select(RowOf(ListViewTrueCryptVolumes, moved));
-  ControlChanged();
+  if (NetworkDriveItem && MoveSelected(ListViewTrueCryptVolumes, NetworkDriveItem->TrueCryptVolumesList, step,
+                                       [this] { FillTrueCryptVolumesList(); }))
+    ControlChanged();
 }
 
 void TAddNetworkDriveForm::BitBtnMoveVolumeUpClick() { MoveVolume(-1); }

@@ -20,12 +20,7 @@ TAddRunProgramForm::TAddRunProgramForm(TEngine& engine) : TForm(engine.platform(
   PlaceButtonRow({&ButtonOK, &ButtonCancel, &ButtonBrowse}, 12, 155);
   EditRunProgram.SetMaxLength(MaxStoredValueLength);
   EditParameters.SetMaxLength(MaxStoredValueLength);
-  ButtonOK.SetCaption("&OK");
-  ButtonOK.Default = true;
-  ButtonOK.ModalResult = mrOk;
-  ButtonOK.SetEnabled(false);
-  ButtonCancel.Cancel = true;
-  ButtonCancel.ModalResult = mrCancel;
+  SetUpOkCancel(ButtonOK, ButtonCancel);
 
   Add(Image1);
   Add(LabelHelpMsg);

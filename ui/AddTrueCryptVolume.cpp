@@ -38,12 +38,7 @@ TAddTrueCryptVolumeForm::TAddTrueCryptVolumeForm(TEngine& engine) : TForm(engine
   EditVolume.SetMaxLength(MaxStoredValueLength);
   EditPassword.SetMaxLength(MaxPasswordLength);
   EditCommandlineOptions.SetMaxLength(MaxStoredValueLength);
-  ButtonOK.SetCaption("&OK");
-  ButtonOK.Default = true;
-  ButtonOK.ModalResult = mrOk;
-  ButtonOK.SetEnabled(false);
-  ButtonCancel.Cancel = true;
-  ButtonCancel.ModalResult = mrCancel;
+  SetUpOkCancel(ButtonOK, ButtonCancel);
 
   Add(Image1);
   Add(LabelHelpMsg1);

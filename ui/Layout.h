@@ -12,6 +12,9 @@ constexpr int kButtonWidth = 82;  // room for the longest translated captions
 constexpr int kButtonHeight = 25;
 constexpr int kButtonGap = 6;
 
+// OK closes with mrOk and starts disabled until the window has what it needs; Cancel closes
+// with mrCancel. Enter and Escape press them.
+void SetUpOkCancel(TButton& ok, TButton& cancel);
 // Buttons side by side from left, in the order given.
 void PlaceButtonRow(std::initializer_list<TButton*> buttons, int left, int top);
 // A section heading with its etched line from 3 pixels after the heading's text to rightEdge.
