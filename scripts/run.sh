@@ -16,7 +16,10 @@ cmake --build --preset windows -j2 --target QuillbaySim QuillbayProbe >/dev/null
 run=$PWD/build/windows/run
 mkdir -p "$run/app"
 cp build/windows/QuillbaySim.exe build/windows/Languages.ini resources/SimulatedNetwork.ini "$run/app/"
-if [ ! -f "$run/wineprefix/system.reg" ] && [ -d /work/wine-template ]; then cp -a /work/wine-template "$run/wineprefix"; fi
+# The test program's prefix, when the tests have made one, saves the minute a new one takes.
+if [ ! -f "$run/wineprefix/system.reg" ] && [ -f build/windows/wineprefix/system.reg ]; then
+  cp -a build/windows/wineprefix "$run/wineprefix"
+fi
 prepare_wine "$run/wineprefix"
 
 if [ -n "${DISPLAY:-}" ]; then

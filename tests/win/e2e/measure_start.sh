@@ -11,7 +11,7 @@ export WINEPREFIX=$work/wineprefix WINEDEBUG=-all
 mkdir -p "$work/app"
 cp "$build/Quillbay.exe" "$build/Languages.ini" "$build/tests/BareTray.exe" "$build/tests/QuillbayProbe.exe" "$work/app/"
 if [ ! -d "$WINEPREFIX" ]; then
-  if [ -d /work/wine-template ]; then cp -a /work/wine-template "$WINEPREFIX"; else wineboot -i >/dev/null 2>&1; fi
+  if [ -f "$build/wineprefix/system.reg" ]; then cp -a "$build/wineprefix" "$WINEPREFIX"; else wineboot -i >/dev/null 2>&1; fi
 fi
 appdata=$(find "$WINEPREFIX/drive_c/users" -maxdepth 1 -mindepth 1 -type d ! -name Public | head -n 1)/AppData/Roaming
 mkdir -p "$appdata"

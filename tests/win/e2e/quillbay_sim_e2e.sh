@@ -17,7 +17,8 @@ mkdir -p "$work/app"
 cp "$build/QuillbaySim.exe" "$build/Languages.ini" "$work/app/"
 cp "$build/tests/QuillbayProbe.exe" "$work/"
 if [ ! -d "$WINEPREFIX" ]; then
-  if [ -d /work/wine-template ]; then cp -a /work/wine-template "$WINEPREFIX"; else wineboot -i >/dev/null 2>&1; fi
+  # The test program's prefix, when it exists, saves the minute a new one takes.
+  if [ -f "$build/wineprefix/system.reg" ]; then cp -a "$build/wineprefix" "$WINEPREFIX"; else wineboot -i >/dev/null 2>&1; fi
 fi
 config=$(find "$WINEPREFIX/drive_c/users" -maxdepth 1 -mindepth 1 -type d ! -name Public | head -n 1)/AppData/Roaming/Quillbay.ini
 net=$work/app/SimulatedNetwork.ini
@@ -101,6 +102,16 @@ offline_and_back() {
     check "recovery line" until_true 5 has_message 'Reconnect timer restarted with the normal interval'
 }
 
+back_within_seconds() {
+  network 0 ""
+  start
+  check "window" probe wait 40 >/dev/null && check "row in error after start-up" until_true 30 has_drive '^12 | H: ' || return 1
+  network 1 ""
+  # The share's return is news of a changed network: no waiting for the next timer tick.
+  check "connected within 5 seconds of the share's return" until_true 5 has_drive '^3 | H: ' &&
+    check "the line says why" has_message 'The network has changed'
+}
+
 dropped_from_outside() {
   network 1 ""
   start
@@ -133,7 +144,7 @@ end_of_session() {
     check "configuration saved before the end" test -s "$config" &&
     check "the program ends by itself" probe gone 15
 }
-export -f first_run second_run offline_and_back dropped_from_outside second_instance end_of_session
+export -f first_run second_run offline_and_back back_within_seconds dropped_from_outside second_instance end_of_session
 
 only=${2:-}
 if [ -n "$only" ]; then
@@ -146,6 +157,7 @@ fi
 scenario "first run: import offered, welcome, connect, Exit saves" first_run
 scenario "second run: hidden, no welcome, connects" second_run
 scenario "a share goes offline and comes back" offline_and_back
+scenario "a share back online is connected within seconds" back_within_seconds
 scenario "a mapping dropped from outside is reconnected at once" dropped_from_outside
 scenario "a second instance is refused" second_instance
 scenario "end of the Windows session saves the configuration" end_of_session
