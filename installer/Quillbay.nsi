@@ -18,6 +18,7 @@ SetCompressor /SOLID lzma
 
 !include "FileFunc.nsh"
 !include "LogicLib.nsh"
+!include "WinMessages.nsh"
 
 !ifndef VERSION
   !error "VERSION not defined"
@@ -67,8 +68,20 @@ Var AllUsers
 !macroend
 
 ; A running Quillbay holds its files open and would write its settings after they were
-; replaced; end it first.
+; replaced; end it first. It is asked to exit as its own Exit command does (command 101 of
+; its main window), so it saves its settings; only one that does not end is stopped.
 !macro EndRunningQuillbay
+  StrCpy $9 0
+  ${Do}
+    FindWindow $8 "TMainForm"
+    ${If} $8 = 0
+    ${OrIf} $9 >= 20
+      ${ExitDo}
+    ${EndIf}
+    SendMessage $8 ${WM_COMMAND} 101 0 /TIMEOUT=5000
+    Sleep 500
+    IntOp $9 $9 + 1
+  ${Loop}
   nsExec::Exec '"$SYSDIR\taskkill.exe" /F /IM Quillbay.exe'
   Pop $0
   Sleep 500

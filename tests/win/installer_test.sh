@@ -117,6 +117,8 @@ was_installed=no
 start_quillbay
 bounded 180 wine "$installed/Uninstall.exe" /S
 check "the uninstaller ends the running Quillbay" ended_within 30
+# Asked to exit rather than stopped, it writes its settings out as it ends.
+$has_quillbay && check "the ended Quillbay saved its settings first" grep -q MinimizeOnStartup "$settings"
 stop_quillbay
 bounded 120 wineserver -w  # the uninstaller finishes from a copy of itself
 check "silent uninstall removes the program folder" gone "$installed"
