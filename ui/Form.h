@@ -51,6 +51,8 @@ class TForm : public ModalWindow {
   virtual void FormShow() {}
   virtual void FormHide() {}
   virtual bool FormCloseQuery() { return true; }
+  // F1 while the window is active.
+  virtual void FormHelp() {}
 
   // How the platform drives a modal showing.
   void ModalShow() override;

@@ -41,6 +41,7 @@ class TPreferencesForm : public TForm {
   void ButtonOKClick();
   void ButtonApplyClick();
   void AMHelpHelpExecute();
+  void FormHelp() override { AMHelpHelpExecute(); }
   // The main window's Help, run by F1.
   std::function<void()> OnHelp;
 

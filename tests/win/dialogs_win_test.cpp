@@ -231,6 +231,38 @@ TEST_F(RealDialogs, PreferencesSpinButtonsAndTabs) {
   EXPECT_EQ(engine.LongReconnectInterval.load(), 12);
 }
 
+TEST_F(RealDialogs, F1InPreferencesOpensTheHelpAndOrderButtonsExplainThemselves) {
+  Start();
+  int helpRequests = 0;
+  preferences->OnHelp = [&] { ++helpRequests; };
+  Show(*preferences, [&](TWin32Window& window) {
+    PressKey(window.Handle(preferences->ButtonOK), VK_F1);
+    PostMessageA(window.Handle(), WM_COMMAND, IDCANCEL, 0);
+  });
+  EXPECT_EQ(helpRequests, 1);
+
+  properties->Drive = "H:";
+  Show(*properties, [&](TWin32Window& window) {
+    HWND tips = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM found) {
+      char name[64] = "";
+      GetClassNameA(w, name, sizeof(name));
+      if (std::string(name) == TOOLTIPS_CLASSA) *reinterpret_cast<HWND*>(found) = w;
+      return TRUE;
+    }, reinterpret_cast<LPARAM>(&tips));
+    ASSERT_NE(tips, nullptr);
+    char text[128] = "";
+    TOOLINFOA tool = {};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = window.Handle();
+    tool.uId = reinterpret_cast<UINT_PTR>(window.Handle(properties->BitBtnMoveProgramUp));
+    tool.lpszText = text;
+    SendMessageA(tips, TTM_GETTEXTA, sizeof(text), reinterpret_cast<LPARAM>(&tool));
+    EXPECT_STREQ(text, "Change the start sequence of the selected program");
+    PostMessageA(window.Handle(), WM_COMMAND, IDCANCEL, 0);
+  });
+}
+
 TEST_F(RealDialogs, AboutClosesWithEnterAndShowsTheVersion) {
   Start();
   const int result = Show(*about, [&](TWin32Window& window) {

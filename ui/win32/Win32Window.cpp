@@ -164,7 +164,27 @@ void TWin32Window::CreateControls() {
     control->OnStateChanged = [this, control] { Push(*control); };
     Push(*control);
   }
+  AddHints();
   ShowActivePage();
+}
+
+// A control's hint shows as its tool tip (the window owns the tip and frees it with itself).
+void TWin32Window::AddHints() {
+  for (TControl* control : form_.Controls()) {
+    HWND handle = Handle(*control);
+    if (control->Hint.empty() || !handle) continue;
+    if (!toolTips_)
+      toolTips_ = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (!toolTips_) return;
+    TOOLINFOA tool = {};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(handle);
+    tool.lpszText = const_cast<char*>(control->Hint.c_str());  // copied by the tip
+    SendMessageA(toolTips_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  }
 }
 
 HWND TWin32Window::CreateControl(TControl& control, int id) {
@@ -593,6 +613,10 @@ int TWin32Window::RunModal() {
     if (got == 0 || got == -1) {
       if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
       break;
+    }
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_F1 && (msg.hwnd == window_ || IsChild(window_, msg.hwnd))) {
+      form_.FormHelp();
+      continue;
     }
     if (!IsDialogMessageA(window_, &msg)) {
       TranslateMessage(&msg);

@@ -37,6 +37,7 @@ class TWin32Window {
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void CreateControls();
+  void AddHints();
   HWND CreateControl(TControl& control, int id);
   void Push(TControl& control);  // object -> screen
   void Pull(TControl& control, int notification);  // screen -> object
@@ -50,6 +51,7 @@ class TWin32Window {
   TForm& form_;
   HWND owner_;
   HWND window_ = nullptr;
+  HWND toolTips_ = nullptr;
   int dpi_ = 96;
   HFONT font_ = nullptr;
   std::map<std::string, HFONT> fonts_;
