@@ -3,10 +3,12 @@
 // set to a folder, every dialog is also pictured there in each of the eight languages.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "data/Configuration.h"
@@ -261,6 +263,23 @@ TEST_F(RealDialogs, F1InPreferencesOpensTheHelpAndOrderButtonsExplainThemselves)
     EXPECT_STREQ(text, "Change the start sequence of the selected program");
     PostMessageA(window.Handle(), WM_COMMAND, IDCANCEL, 0);
   });
+}
+
+TEST_F(RealDialogs, KeepAliveWorkIsServedWhileADialogIsOpen) {
+  Start();
+  std::atomic<bool> served{false};
+  std::thread keepAlive;
+  Show(*runProgram, [&](TWin32Window& window) {
+    HWND dialog = window.Handle();
+    keepAlive = std::thread([&, dialog] {
+      ui.MainThread().Call([&] { served = true; });  // returns once the main thread ran it
+      PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+  });
+  const bool servedWhileOpen = served;
+  if (!servedWhileOpen) ui.MainThread().RunPending();  // so the thread can end either way
+  keepAlive.join();
+  EXPECT_TRUE(servedWhileOpen);
 }
 
 TEST_F(RealDialogs, AboutClosesWithEnterAndShowsTheVersion) {
