@@ -15,3 +15,8 @@ std::string LowerAscii(std::string text) {
   for (char& c : text) c = LowerAsciiChar(c);
   return text;
 }
+
+std::string WithoutTrailingBlanks(std::string text) {
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}

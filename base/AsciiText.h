@@ -5,3 +5,6 @@
 // the case of ASCII letters only.
 bool SameTextAscii(const std::string& a, const std::string& b);
 std::string LowerAscii(std::string text);
+// A text that also leads message lines ends in a blank there; as a label or caption it
+// wants none.
+std::string WithoutTrailingBlanks(std::string text);

@@ -244,7 +244,7 @@ void TAddNetworkDriveForm::FormCreate() {
     LabelTrueCryptIntegration.SetCaption(engine_.T(10413));
     LabelMountTheFollowingVolumes.SetCaption(engine_.T(10414));
     LabelMountVolumesNow.SetCaption(engine_.T(10415));
-    ListViewTrueCryptVolumes.SetColumnCaption(0, engine_.T(10022));
+    ListViewTrueCryptVolumes.SetColumnCaption(0, WithoutTrailingBlanks(engine_.T(10022)));
     ListViewTrueCryptVolumes.SetColumnCaption(1, engine_.T(10027));
     for (TButton* button : {&ButtonProgramAdd, &ButtonVolumeAdd}) button->SetCaption(engine_.T(10003));
     for (TButton* button : {&ButtonProgramRemove, &ButtonVolumeRemove}) button->SetCaption(engine_.T(10004));

@@ -1,5 +1,6 @@
 #include "ui/AddTrueCryptVolume.h"
 
+#include "base/AsciiText.h"
 #include "data/StoredLimits.h"
 #include "engine/Engine.h"
 #include "platform/Platform.h"
@@ -75,7 +76,7 @@ void TAddTrueCryptVolumeForm::FormCreate() {
     LabelHelpMsg2.SetCaption(engine_.T(10453));
     LabelImportantNote.SetCaption(engine_.T(10454));
     LabelVolume.SetCaption(engine_.T(10027) + ":");
-    LabelDrive.SetCaption(engine_.T(10022) + ":");
+    LabelDrive.SetCaption(WithoutTrailingBlanks(engine_.T(10022)) + ":");
     LabelPassword.SetCaption(engine_.T(10038) + ":");
     LabelTcCommandlineOptions.SetCaption(engine_.T(10451) + ":");
     ButtonCancel.SetCaption(engine_.T(10001));

@@ -87,6 +87,7 @@ TEST_F(Dialogs, VolumeDialogOffersFreeLettersButNeverTheDrivesOwnAndKeepsTheEdit
 
 TEST_F(Dialogs, VolumeDialogNoteBrowseAndPasswordBox) {
   StartWith({});
+  EXPECT_EQ(volume->LabelDrive.Caption(), "Drive:") << "no blank before the colon";
   EXPECT_EQ(volume->EditPassword.PasswordChar, '*');
   volume->LabelImportantNote.MouseEnter();
   EXPECT_TRUE(pc.HandCursor());
