@@ -114,10 +114,15 @@ void TQbyConfiguration::ReadPreferences() {
 
 void TQbyConfiguration::ReadNetworkDrives() {
   NetworkDrives.Clear();
+  // Only the letters in use need asking: a free one is never a local device, and asking
+  // about each of the 26 is slow on some systems.
+  const uint32_t inUse = platform.drives.GetLogicalDrives();
   for (char letter = 'A'; letter <= 'Z'; ++letter) {
-    const std::string root = std::string(1, letter) + ":\\";
-    const uint32_t type = platform.drives.GetDriveType(root.c_str());
-    if (type != win::DRIVE_NO_ROOT_DIR && type != win::DRIVE_REMOTE) continue;
+    if ((inUse >> (letter - 'A')) & 1) {
+      const std::string root = std::string(1, letter) + ":\\";
+      const uint32_t type = platform.drives.GetDriveType(root.c_str());
+      if (type != win::DRIVE_NO_ROOT_DIR && type != win::DRIVE_REMOTE) continue;
+    }
     TNetworkDriveItem& drive = *NetworkDrives.Add();
     drive.Drive = std::string(1, letter) + ":";
     drive.DriveNumber = letter - 'A' + 1;

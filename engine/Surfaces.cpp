@@ -26,14 +26,39 @@ void TBalloonHint::ShowBalloon(const std::string& title, const std::string& text
   // Rearm, so the withdrawal counts from the latest balloon whatever the system shows.
   if (timer_ != 0) platform_.ui.KillTimer(timer_);
   timer_ = platform_.ui.SetTimer(kBalloonHideMs, [this] { HideBalloon(); });
+  if (OnChanged) OnChanged();
 }
 
-void TBalloonHint::HideBalloon() { Visible = false; }
+void TBalloonHint::HideBalloon() {
+  if (!Visible) return;
+  Visible = false;
+  if (OnChanged) OnChanged();
+}
 
-TSurfaces::TSurfaces(Platform& platform) : BalloonHintMessage(platform), platform_(platform) {}
+TSurfaces::TSurfaces(Platform& platform) : BalloonHintMessage(platform), platform_(platform) {
+  BalloonHintMessage.OnChanged = [this] { Changed(); };
+}
 
 void TSurfaces::AddMessage(int imageIndex, const std::string& text) {
   Messages.push_front(TMessageRow{imageIndex, text, platform_.clock.LocalTimeText()});
+  Changed();
 }
 
-void TSurfaces::SetTrayTip(const std::string& tip) { TrayTip.assign(tip, 0, kTrayTipMax); }
+void TSurfaces::SetTrayPicture(int imageIndex) {
+  if (TrayPicture == imageIndex) return;
+  TrayPicture = imageIndex;
+  Changed();
+}
+
+void TSurfaces::SetTrayTip(const std::string& tip) {
+  const std::string kept = tip.substr(0, kTrayTipMax);
+  if (TrayTip == kept) return;
+  TrayTip = kept;
+  Changed();
+}
+
+void TSurfaces::SetStatusText(const std::string& text) {
+  if (StatusText == text) return;
+  StatusText = text;
+  Changed();
+}

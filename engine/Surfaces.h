@@ -46,6 +46,7 @@ class TBalloonHint {
   std::string Text;   // at most 255 characters
   int Kind = 0;
   int ShownCount = 0;  // balloons shown so far
+  std::function<void()> OnChanged;
 
  private:
   Platform& platform_;
@@ -60,9 +61,14 @@ class TSurfaces {
   // Newest first; the list grows for the life of the process, so rows go in at the front
   // without moving the others.
   void AddMessage(int imageIndex, const std::string& text);
-  void SetTrayPicture(int imageIndex) { TrayPicture = imageIndex; }
+  void SetTrayPicture(int imageIndex);
   void SetTrayTip(const std::string& tip);  // keeps the first 127 characters
-  void SetStatusText(const std::string& text) { StatusText = text; }
+  void SetStatusText(const std::string& text);
+  // Tells a window that something shown here has changed, so that it redraws once
+  // instead of comparing everything after every event.
+  void Changed() {
+    if (OnChanged) OnChanged();
+  }
 
   std::deque<TMessageRow> Messages;
   std::vector<TDriveRow> DriveRows;
@@ -73,6 +79,7 @@ class TSurfaces {
   TBalloonHint BalloonHintMessage;
   // Called after each survey has rebuilt the drive rows (and cleared the selection).
   std::function<void()> OnDriveRowsRebuilt;
+  std::function<void()> OnChanged;
 
  private:
   Platform& platform_;

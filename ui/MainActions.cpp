@@ -114,8 +114,7 @@ void TMainForm::ActionToolsPreferencesExecute() {
   Engine.PreferencesHaveBeenChanged = false;
   Configuration.SaveConfigurationReportingErrors();
   AddMessage(mkInformation, T(10313));
-  // A changed reconnect interval applies at once.
-  Engine.SyncThreadValues();
+  // A changed reconnect interval applies at once (the dialog has handed it to the thread).
   if (HeartBeatThread) HeartBeatThread->StartLongInterval();
 }
 

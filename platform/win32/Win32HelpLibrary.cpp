@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "platform/win32/SystemLibrary.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace {
@@ -21,14 +22,7 @@ void Win32HelpLibrary::Free(Module module) {
   if (module != 0) FreeLibrary(reinterpret_cast<HMODULE>(module));
 }
 
-std::string Win32HelpLibrary::SystemDirectory() {
-  char folder[MAX_PATH + 1] = {};
-  const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
-  if (length == 0 || length > MAX_PATH) return "";
-  std::string path(folder, length);
-  if (!path.empty() && path.back() == '\\') path.pop_back();
-  return path;
-}
+std::string Win32HelpLibrary::SystemDirectory() { return SystemFolder(); }
 
 uintptr_t Win32HelpLibrary::HtmlHelp(Entry entry, const std::string& file, uint32_t command, uintptr_t data) {
   if (entry == 0) throw std::runtime_error("the help viewer has no entry point");

@@ -1,10 +1,36 @@
 #include "platform/win32/Win32Network.h"
 
+#include "platform/win32/SystemLibrary.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace {
 // The WNet functions take non-const strings but do not write to them.
 char* Writable(const char* text) { return const_cast<char*>(text); }
+
+// The network library is loaded when the first drive is connected rather than at start,
+// where its providers would delay the notification-area icon.
+struct MprFunctions {
+  decltype(&WNetAddConnection2A) AddConnection2 = nullptr;
+  decltype(&WNetAddConnectionA) AddConnection = nullptr;
+  decltype(&WNetCancelConnection2A) CancelConnection2 = nullptr;
+  decltype(&WNetGetUniversalNameA) GetUniversalName = nullptr;
+};
+
+const MprFunctions& Mpr() {
+  static const MprFunctions functions = [] {
+    MprFunctions found;
+    HMODULE mpr = LoadSystemLibrary("mpr.dll");
+    found.AddConnection2 = FindFunction<decltype(&WNetAddConnection2A)>(mpr, "WNetAddConnection2A");
+    found.AddConnection = FindFunction<decltype(&WNetAddConnectionA)>(mpr, "WNetAddConnectionA");
+    found.CancelConnection2 = FindFunction<decltype(&WNetCancelConnection2A)>(mpr, "WNetCancelConnection2A");
+    found.GetUniversalName = FindFunction<decltype(&WNetGetUniversalNameA)>(mpr, "WNetGetUniversalNameA");
+    return found;
+  }();
+  return functions;
+}
+
+// What a machine without the network library answers: the network is not there.
+constexpr uint32_t kNoNetwork = ERROR_NO_NETWORK;
 }  // namespace
 
 uint32_t Win32Network::AddConnection2(const NetResource& resource, const char* password,
@@ -18,15 +44,18 @@ uint32_t Win32Network::AddConnection2(const NetResource& resource, const char* p
   netResource.lpRemoteName = Writable(resource.RemoteName);
   netResource.lpComment = Writable(resource.Comment);
   netResource.lpProvider = Writable(resource.Provider);
-  return WNetAddConnection2A(&netResource, password, userName, flags);
+  if (Mpr().AddConnection2 == nullptr) return kNoNetwork;
+  return Mpr().AddConnection2(&netResource, password, userName, flags);
 }
 
 uint32_t Win32Network::AddConnection(const char* remoteName, const char* password, const char* localName) {
-  return WNetAddConnectionA(remoteName, password, localName);
+  if (Mpr().AddConnection == nullptr) return kNoNetwork;
+  return Mpr().AddConnection(remoteName, password, localName);
 }
 
 uint32_t Win32Network::CancelConnection2(const char* name, uint32_t flags, bool force) {
-  return WNetCancelConnection2A(name, flags, force ? TRUE : FALSE);
+  if (Mpr().CancelConnection2 == nullptr) return kNoNetwork;
+  return Mpr().CancelConnection2(name, flags, force ? TRUE : FALSE);
 }
 
 uint32_t Win32Network::GetUniversalName(const char* localPath, std::string& universalName) {
@@ -34,7 +63,8 @@ uint32_t Win32Network::GetUniversalName(const char* localPath, std::string& univ
   // The answer is a UNIVERSAL_NAME_INFOA followed by the text it points to.
   alignas(UNIVERSAL_NAME_INFOA) char buffer[kBufferSize] = {};
   DWORD size = kBufferSize;
-  const DWORD result = WNetGetUniversalNameA(localPath, UNIVERSAL_NAME_INFO_LEVEL, buffer, &size);
+  if (Mpr().GetUniversalName == nullptr) return kNoNetwork;
+  const DWORD result = Mpr().GetUniversalName(localPath, UNIVERSAL_NAME_INFO_LEVEL, buffer, &size);
   if (result == NO_ERROR) {
     const auto* info = reinterpret_cast<const UNIVERSAL_NAME_INFOA*>(buffer);
     universalName = info->lpUniversalName ? info->lpUniversalName : "";

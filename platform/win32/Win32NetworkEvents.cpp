@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/win32/SystemLibrary.h"
+
 namespace {
 
 // The notification functions of iphlpapi, declared here because they are looked up at
@@ -16,27 +18,12 @@ using SessionUnregisterFunction = BOOL(WINAPI*)(HWND window);
 constexpr USHORT AnyAddressFamily = 0;  // AF_UNSPEC: IPv4 and IPv6
 constexpr DWORD ThisSessionOnly = 0;    // NOTIFY_FOR_THIS_SESSION
 
-template <typename Function>
-Function Find(HMODULE module, const char* name) {
-  if (module == nullptr) return nullptr;
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
-// From the system folder only, never from beside the program or the current folder.
-HMODULE LoadSystemLibrary(const char* name) {
-  char folder[MAX_PATH];
-  const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return nullptr;
-  const std::string path = std::string(folder, length) + "\\" + name;
-  return LoadLibraryA(path.c_str());
-}
-
 void WINAPI OnNetworkChange(void* context, void*, int) {
   static_cast<const Win32NetworkEvents*>(context)->Notify(NetworkEventKind::NetworkChanged);
 }
 
 HANDLE Subscribe(HMODULE iphlpapi, const char* name, Win32NetworkEvents* events) {
-  auto notify = Find<NotifyChangeFunction>(iphlpapi, name);
+  auto notify = FindFunction<NotifyChangeFunction>(iphlpapi, name);
   HANDLE handle = nullptr;
   if (notify == nullptr || notify(AnyAddressFamily, OnNetworkChange, events, FALSE, &handle) != NO_ERROR)
     return nullptr;
@@ -54,18 +41,18 @@ void Win32NetworkEvents::Register(HWND window, UINT message) {
   // Catches VPNs whose adapter stays present while their routes come and go.
   routes_ = Subscribe(iphlpapi_, "NotifyRouteChange2", this);
   wtsapi32_ = LoadSystemLibrary("wtsapi32.dll");
-  auto registerSession = Find<SessionRegisterFunction>(wtsapi32_, "WTSRegisterSessionNotification");
+  auto registerSession = FindFunction<SessionRegisterFunction>(wtsapi32_, "WTSRegisterSessionNotification");
   if (registerSession != nullptr && registerSession(window, ThisSessionOnly)) sessionWindow_ = window;
 }
 
 void Win32NetworkEvents::Unregister() {
-  auto cancel = Find<CancelNotifyFunction>(iphlpapi_, "CancelMibChangeNotify2");
+  auto cancel = FindFunction<CancelNotifyFunction>(iphlpapi_, "CancelMibChangeNotify2");
   for (HANDLE* handle : {&interfaces_, &routes_}) {
     if (*handle != nullptr && cancel != nullptr) cancel(*handle);
     *handle = nullptr;
   }
   if (sessionWindow_ != nullptr) {
-    auto unregisterSession = Find<SessionUnregisterFunction>(wtsapi32_, "WTSUnRegisterSessionNotification");
+    auto unregisterSession = FindFunction<SessionUnregisterFunction>(wtsapi32_, "WTSUnRegisterSessionNotification");
     if (unregisterSession != nullptr) unregisterSession(sessionWindow_);
     sessionWindow_ = nullptr;
   }

@@ -2,6 +2,8 @@
 
 #include <map>
 
+#include "platform/win32/SystemLibrary.h"
+
 namespace {
 
 const char kWakeWindowClass[] = "QuillbayMainThreadCalls";
@@ -107,7 +109,10 @@ bool Win32UserInterface::OpenFileDialog(const OpenFileRequest& request, std::str
   ofn.nMaxFile = sizeof file;
   ofn.lpstrInitialDir = request.InitialDir.empty() ? nullptr : request.InitialDir.c_str();
   ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-  if (!GetOpenFileNameA(&ofn)) return false;
+  // The dialog's library is loaded the first time a file is chosen, not at start.
+  static const auto getOpenFileName =
+      FindFunction<decltype(&GetOpenFileNameA)>(LoadSystemLibrary("comdlg32.dll"), "GetOpenFileNameA");
+  if (getOpenFileName == nullptr || !getOpenFileName(&ofn)) return false;
   fileName = file;
   return true;
 }

@@ -19,8 +19,6 @@ void TWin32WindowSystem::Run(TApplication&) {
       TranslateMessage(&message);
       DispatchMessageA(&message);
     }
-    // Work handed over by the keep-alive thread changes what the window shows.
-    mainWindow_->Sync();
   }
 }
 

@@ -194,8 +194,11 @@ TEST_F(MainWindow, AddAndAboutOpenTheirDialogsAndOnlyChangesAreSaved) {
 TEST_F(MainWindow, ConfirmedPreferencesAreSavedAndTheNewIntervalAppliesAtOnce) {
   WriteConfiguration(With([](TestPrefs& p) { p.ConnectNetworkDrivesOnStartup = false; }), {});
   TMainForm& f = Start();
+  // As the dialog confirms: through the engine, which hands the interval to the thread.
   f.Dialogs.ShowPreferences = [&] {
-    f.Configuration.Prefs.LongReconnectInterval = 5;
+    TQbyPrefs prefs = f.Configuration.Prefs;
+    prefs.LongReconnectInterval = 5;
+    f.Engine.StorePreferences(prefs);
     f.Engine.PreferencesHaveBeenChanged = true;
   };
   pc.Advance(30000);  // half of the first minute

@@ -18,6 +18,7 @@ namespace {
 
 constexpr UINT kTrayMessage = WM_APP + 1;
 constexpr UINT kActivated = WM_APP + 2;
+constexpr UINT kSyncRequested = WM_APP + 3;
 constexpr UINT kTrayId = 1;
 constexpr UINT kFirstCommand = 100;
 constexpr int kMessagePanelHeight = 113;
@@ -91,13 +92,18 @@ void TWin32MainWindow::Create() {
   taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
   for (TAction* action : form_.Actions()) actions_.push_back(action);
 
+  // The sizes of the form are those of a 96 dpi screen.
+  HDC screen = GetDC(nullptr);
+  dpi_ = std::max(96, GetDeviceCaps(screen, LOGPIXELSY));
+  ReleaseDC(nullptr, screen);
   // Centred on the desktop; the window gets a taskbar button of its own.
   RECT work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-  const int x = work.left + (work.right - work.left - form_.Width) / 2;
-  const int y = work.top + (work.bottom - work.top - form_.Height) / 2;
+  const int width = Scaled(form_.Width), height = Scaled(form_.Height);
+  const int x = work.left + (work.right - work.left - width) / 2;
+  const int y = work.top + (work.bottom - work.top - height) / 2;
   window_ = CreateWindowExA(WS_EX_APPWINDOW, ClassName, form_.Caption.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                            x, y, form_.Width, form_.Height, nullptr, nullptr, Instance(), this);
+                            x, y, width, height, nullptr, nullptr, Instance(), this);
   if (window_ == nullptr) throw std::runtime_error("The main window could not be created.");
   // The icon first: a program that starts hidden is there for the user once it is.
   SyncTray();
@@ -112,26 +118,52 @@ void TWin32MainWindow::Create() {
   int wholeBar = -1;
   SendMessageA(statusBar_, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&wholeBar));
 
-  if (!form_.FontName.empty() && form_.FontSize > 0) {
-    HDC screen = GetDC(nullptr);
-    const int height = -MulDiv(form_.FontSize, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
-    font_ = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, form_.FontName.c_str());
-    if (font_ != nullptr) ApplyFont(window_, font_);
-  }
+  SetUpFont();
 
   form_.Site = this;
   form_.OnDriveRowsRebuilt = [this] { Sync(); };
+  // Many changes in one run are drawn once, when the messages waiting now have been handled.
+  form_.Surfaces.OnChanged = [this] {
+    if (!syncRequested_.exchange(true)) PostMessageA(window_, kSyncRequested, 0, 0);
+  };
   Layout();
   Sync();
   if (form_.Visible && form_.ShowMainForm) VisibilityChanged();
+}
+
+void TWin32MainWindow::SetUpFont() {
+  if (form_.FontName.empty() || form_.FontSize <= 0) return;
+  HFONT font = CreateFontA(-MulDiv(form_.FontSize, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                           form_.FontName.c_str());
+  if (font == nullptr) return;
+  ApplyFont(window_, font);
+  if (font_ != nullptr) DeleteObject(font_);
+  font_ = font;
+}
+
+int TWin32MainWindow::Scaled(int size) const { return MulDiv(size, dpi_, 96); }
+
+void TWin32MainWindow::DpiChanged(int dpi, const RECT& suggested) {
+  if (dpi <= 0 || dpi == dpi_) return;
+  const int old = dpi_;
+  dpi_ = dpi;
+  for (HWND list : {drives_, messages_}) {
+    const int columns = Header_GetItemCount(ListView_GetHeader(list));
+    for (int column = 0; column < columns; ++column)
+      ListView_SetColumnWidth(list, column, MulDiv(ListView_GetColumnWidth(list, column), dpi, old));
+  }
+  SetUpFont();
+  SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  Layout();
 }
 
 void TWin32MainWindow::Destroy() {
   if (window_ == nullptr) return;
   if (form_.Site == this) form_.Site = nullptr;
   form_.OnDriveRowsRebuilt = nullptr;
+  form_.Surfaces.OnChanged = nullptr;
   if (trayAdded_) TrayIcon(NIM_DELETE);
   trayAdded_ = false;
   networkEvents_.Unregister();
@@ -294,14 +326,14 @@ void TWin32MainWindow::CreateLists() {
                               nullptr);
   SetWindowTextA(drives_, "ListViewNetworkDrives");
   SetWindowTextA(messages_, "ListViewMessages");
-  auto columns = [](HWND list, const TReportList& report) {
+  auto columns = [this](HWND list, const TReportList& report) {
     ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
     int index = 0;
     for (const TReportColumn& column : report.Columns) {
       LVCOLUMNA entry = {};
       entry.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
       entry.fmt = column.RightAligned ? LVCFMT_RIGHT : LVCFMT_LEFT;
-      entry.cx = column.Width;
+      entry.cx = Scaled(column.Width);
       std::string caption = column.Caption;
       entry.pszText = caption.data();
       SendMessageA(list, LVM_INSERTCOLUMNA, index++, reinterpret_cast<LPARAM>(&entry));
@@ -324,7 +356,7 @@ void TWin32MainWindow::Layout() {
   GetWindowRect(statusBar_, &status);
   const int top = bar.bottom - bar.top;
   const int bottom = client.bottom - (status.bottom - status.top);
-  const int messagesTop = std::max(top, bottom - kMessagePanelHeight);
+  const int messagesTop = std::max(top, bottom - Scaled(kMessagePanelHeight));
   MoveWindow(rebar_, 0, 0, client.right, top, TRUE);
   MoveWindow(drives_, 0, top, client.right, messagesTop - top, TRUE);
   MoveWindow(messages_, 0, messagesTop, client.right, bottom - messagesTop, TRUE);
@@ -343,17 +375,26 @@ void TWin32MainWindow::Sync() {
     statusShown_ = status;
     SendMessageA(statusBar_, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(status.c_str()));
   }
-  if (form_.Caption != "") {
-    char shown[256] = "";
-    GetWindowTextA(window_, shown, sizeof(shown));
-    if (form_.Caption != shown) SetWindowTextA(window_, form_.Caption.c_str());
+  if (form_.Caption != "" && form_.Caption != captionShown_) {
+    SetWindowTextA(window_, form_.Caption.c_str());
+    captionShown_ = form_.Caption;
   }
-  EnableWindow(window_, form_.Enabled ? TRUE : FALSE);
+  if ((IsWindowEnabled(window_) != FALSE) != form_.Enabled) EnableWindow(window_, form_.Enabled ? TRUE : FALSE);
   SyncTray();
   syncing_ = false;
 }
 
 void TWin32MainWindow::SyncActions() {
+  std::vector<ActionShown> now;
+  for (const TAction* action : actions_) now.push_back({action->Caption, action->Enabled});
+  if (now == actionsShown_) return;
+  for (size_t index = 0; index < actions_.size(); ++index) {
+    if (index < actionsShown_.size() && actionsShown_[index].Enabled == now[index].Enabled) continue;
+    const UINT id = kFirstCommand + static_cast<UINT>(index);
+    if (SendMessageA(toolBar_, TB_COMMANDTOINDEX, id, 0) >= 0)
+      SendMessageA(toolBar_, TB_ENABLEBUTTON, id, MAKELPARAM(now[index].Enabled ? TRUE : FALSE, 0));
+  }
+  actionsShown_ = std::move(now);
   // Captions change (Minimize/restore), so each menu's access keys are chosen again.
   std::map<HMENU, std::vector<size_t>> byMenu;
   for (size_t index = 0; index < menuEntries_.size(); ++index) byMenu[menuEntries_[index].Menu].push_back(index);
@@ -393,11 +434,6 @@ void TWin32MainWindow::SyncActions() {
     }
   }
   if (changed) DrawMenuBar(window_);
-  for (TAction* action : actions_) {
-    const UINT id = CommandOf(action);
-    if (SendMessageA(toolBar_, TB_COMMANDTOINDEX, id, 0) >= 0)
-      SendMessageA(toolBar_, TB_ENABLEBUTTON, id, MAKELPARAM(action->Enabled ? TRUE : FALSE, 0));
-  }
 }
 
 void TWin32MainWindow::SyncDriveRows() {
@@ -546,8 +582,14 @@ void TWin32MainWindow::Terminate() {
 }
 
 bool TWin32MainWindow::TranslateKeys(MSG& message) {
-  return accelerators_ != nullptr && window_ != nullptr && IsWindowEnabled(window_) &&
-         TranslateAcceleratorA(window_, accelerators_, &message) != 0;
+  if (window_ == nullptr || !IsWindowEnabled(window_)) return false;
+  // Tab and Shift+Tab go from one list to the other, as in a dialog.
+  if (message.message == WM_KEYDOWN && message.wParam == VK_TAB && (GetKeyState(VK_CONTROL) & 0x8000) == 0 &&
+      (message.hwnd == drives_ || message.hwnd == messages_)) {
+    SetFocus(message.hwnd == drives_ ? messages_ : drives_);
+    return true;
+  }
+  return accelerators_ != nullptr && TranslateAcceleratorA(window_, accelerators_, &message) != 0;
 }
 
 // --- Events ---
@@ -619,10 +661,18 @@ LRESULT TWin32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (form_.WMSysCommand(static_cast<uint32_t>(wParam))) return 0;
       break;
     case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) {  // the list that had the focus gets it back
+        HWND focus = GetFocus();
+        if (focus == drives_ || focus == messages_) focused_ = focus;
+      }
       if (form_.WMActivate(LOWORD(wParam))) return 0;
       // The first run's welcome is a message box: shown once activation is over.
       if (LOWORD(wParam) != WA_INACTIVE) PostMessageA(window_, kActivated, 0, 0);
       break;
+    case kSyncRequested:
+      syncRequested_ = false;
+      Sync();
+      return 0;
     case kActivated:
       form_.FormActivate();
       Sync();
@@ -690,7 +740,10 @@ LRESULT TWin32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case WM_SETFOCUS:
-      SetFocus(drives_);
+      SetFocus(focused_ != nullptr ? focused_ : drives_);
+      return 0;
+    case WM_DPICHANGED:  // moved to a screen with another scale
+      DpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
   }
   return DefWindowProcA(window_, message, wParam, lParam);

@@ -1,6 +1,7 @@
 #pragma once
 // The real main window: draws TMainForm with standard controls and hands every user event
 // to the form's handler of the same name, then reads the form again.
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,11 @@ class TWin32MainWindow : public TMainFormSite {
     std::string Shown;
     bool Enabled;
   };
+  struct ActionShown {
+    std::string Caption;
+    bool Enabled;
+    bool operator==(const ActionShown&) const = default;
+  };
   struct DriveRowShown {
     int Image;
     std::string Cells[5];
@@ -64,6 +70,9 @@ class TWin32MainWindow : public TMainFormSite {
   void CreateToolBar();
   void CreateLists();
   void Layout();
+  void SetUpFont();
+  int Scaled(int size) const;
+  void DpiChanged(int dpi, const RECT& suggested);
   HMENU BuildMenu(const std::vector<TMenuItem>& items, bool popup);
   HBITMAP MenuBitmap(int image);
   UINT CommandOf(TAction* action) const;
@@ -88,6 +97,8 @@ class TWin32MainWindow : public TMainFormSite {
   HFONT font_ = nullptr;
   HACCEL accelerators_ = nullptr;
   HMENU menuBar_ = nullptr;
+  HWND focused_ = nullptr;  // the list to give the focus back to
+  int dpi_ = 96;
   std::vector<HMENU> popups_;  // built once, destroyed with the window
   std::vector<HBITMAP> bitmaps_;
   std::vector<HICON> trayIcons_;
@@ -96,7 +107,9 @@ class TWin32MainWindow : public TMainFormSite {
   UINT taskbarCreated_ = 0;
   Win32NetworkEvents networkEvents_;
 
+  std::vector<ActionShown> actionsShown_;
   std::vector<DriveRowShown> drivesShown_;
+  std::string captionShown_;
   size_t messagesShown_ = 0;
   std::string statusShown_;
   bool trayAdded_ = false;
@@ -105,6 +118,7 @@ class TWin32MainWindow : public TMainFormSite {
   int balloonsShown_ = 0;
   bool balloonVisible_ = false;
   bool syncing_ = false;
+  std::atomic<bool> syncRequested_ = false;
   bool quitPosted_ = false;
 };
 

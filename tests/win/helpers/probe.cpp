@@ -13,6 +13,8 @@
 //   nobox                     exit code 1 when a message box of the program is open
 //   endsession                WM_QUERYENDSESSION, then WM_ENDSESSION (TRUE); prints both
 //   close                     the close box (WM_CLOSE)
+//   key F1                    presses F1 while the drive list has the keyboard
+//   closetitled TITLE         closes the visible top-level window of that title
 //   measure EXE               starts EXE; prints the ms until the notification area has one
 //                             icon more, and the working set (KB) 3 s after start; ends it
 //   gone SECONDS              until the program's process has ended (exit code 1 if not)
@@ -319,6 +321,19 @@ int main(int argc, char** argv) {
   if (command == "close") {
     if (main == nullptr) return 1;
     PostMessageA(main, WM_CLOSE, 0, 0);
+    return 0;
+  }
+  if (command == "key" && argc > 2 && std::strcmp(argv[2], "F1") == 0) {
+    HWND list = main ? FindWindowExA(main, nullptr, WC_LISTVIEWA, "ListViewNetworkDrives") : nullptr;
+    if (list == nullptr) return 1;
+    PostMessageA(list, WM_KEYDOWN, VK_F1, 1);
+    PostMessageA(list, WM_KEYUP, VK_F1, 0xC0000001);
+    return 0;
+  }
+  if (command == "closetitled" && argc > 2) {
+    HWND window = FindWindowA(nullptr, argv[2]);
+    if (window == nullptr || !IsWindowVisible(window)) return 1;
+    PostMessageA(window, WM_CLOSE, 0, 0);
     return 0;
   }
   if (command == "endsession") {

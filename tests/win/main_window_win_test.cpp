@@ -1,0 +1,151 @@
+// The real main window on the simulated machine: what the engine changes outside any
+// window event reaches the controls, the keyboard reaches every command, and a move to a
+// screen with another scale resizes what the window shows.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "support/MainWindowTest.h"
+#include "ui/win32/MainWindow.h"
+
+namespace {
+
+const std::string kMedia = R"(\\nas\media)";
+
+struct RealMainWindow : ::testing::Test, MainWindowTest {
+  std::unique_ptr<TWin32MainWindow> window;
+
+  TMainForm& Open(bool shown) {
+    WriteConfiguration(With([&](TestPrefs& p) {
+                         p.ConnectNetworkDrivesOnStartup = false;
+                         p.MinimizeOnStartup = !shown;
+                       }),
+                       {{"H:", kMedia}});
+    TMainForm& f = Start();
+    help.LoadHtmlHelp();
+    window = std::make_unique<TWin32MainWindow>(f);
+    window->Create();
+    Pump();
+    return f;
+  }
+  HWND List(const char* name) const { return FindWindowExA(window->Handle(), nullptr, WC_LISTVIEWA, name); }
+  // The message loop of the program, once through what is waiting.
+  void Pump() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (!window->TranslateKeys(message)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+      }
+    }
+  }
+  static std::string Cell(HWND list, int row, int column) {
+    char text[512] = {};
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    return text;
+  }
+  static std::string StatusText(HWND main) {
+    HWND bar = FindWindowExA(main, nullptr, STATUSCLASSNAMEA, nullptr);
+    char text[512] = {};
+    SendMessageA(bar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+    return text;
+  }
+  static MSG KeyDown(HWND target, WPARAM key) {
+    MSG message = {};
+    message.hwnd = target;
+    message.message = WM_KEYDOWN;
+    message.wParam = key;
+    return message;
+  }
+};
+
+}  // namespace
+
+TEST_F(RealMainWindow, WhatTheEngineChangesBetweenEventsIsShownOnceTheWaitingMessagesAreHandled) {
+  pc.AddShare(kMedia);
+  TMainForm& f = Open(false);
+  HWND messages = List("ListViewMessages");
+  HWND drives = List("ListViewNetworkDrives");
+  ASSERT_NE(messages, nullptr);
+  ASSERT_NE(drives, nullptr);
+  const int before = ListView_GetItemCount(messages);
+
+  // As a keep-alive run hands its lines to the main thread: no window event around them.
+  f.AddMessage(mkWarning, "first line");
+  f.AddMessage(mkError, "second line");
+  EXPECT_EQ(ListView_GetItemCount(messages), before) << "drawn once, after the run";
+  Pump();
+  ASSERT_EQ(ListView_GetItemCount(messages), before + 2);
+  EXPECT_EQ(Cell(messages, 0, 0), "second line");
+  EXPECT_EQ(Cell(messages, 1, 0), "first line");
+
+  // A connect outside any event: the row, its state and the status bar follow.
+  f.Engine.ConnectDrives(true, "H:");
+  Pump();
+  int row = -1;
+  for (int index = 0; index < ListView_GetItemCount(drives); ++index)
+    if (Cell(drives, index, 0) == "H:") row = index;
+  ASSERT_GE(row, 0);
+  EXPECT_EQ(Cell(drives, row, 3), kMedia);
+  EXPECT_FALSE(StatusText(window->Handle()).empty());
+  EXPECT_EQ(StatusText(window->Handle()).find('\n'), std::string::npos);
+}
+
+TEST_F(RealMainWindow, TabGoesFromListToListAndF1OpensTheHelp) {
+  pc.WriteFile(ExecutableFolder(pc.platform()) + "QBYHelp.chm", "help");
+  Open(true);
+  HWND drives = List("ListViewNetworkDrives");
+  HWND messages = List("ListViewMessages");
+  SetFocus(drives);
+  ASSERT_EQ(GetFocus(), drives);
+
+  MSG tab = KeyDown(drives, VK_TAB);
+  EXPECT_TRUE(window->TranslateKeys(tab));
+  EXPECT_EQ(GetFocus(), messages);
+  tab = KeyDown(messages, VK_TAB);
+  EXPECT_TRUE(window->TranslateKeys(tab));
+  EXPECT_EQ(GetFocus(), drives);
+  MSG letter = KeyDown(drives, 'A');
+  EXPECT_FALSE(window->TranslateKeys(letter)) << "other keys belong to the list";
+
+  // F1 from wherever the focus is: the help file, in the viewer.
+  MSG f1 = KeyDown(messages, VK_F1);
+  EXPECT_TRUE(window->TranslateKeys(f1));
+  Pump();
+  ASSERT_EQ(helpLibrary.Calls.size(), 1u);
+  EXPECT_NE(helpLibrary.Calls[0].File.find("QBYHelp.chm"), std::string::npos);
+}
+
+TEST_F(RealMainWindow, MovingToAScreenWithTwiceTheScaleDoublesColumnsAndFont) {
+  Open(true);
+  HWND drives = List("ListViewNetworkDrives");
+  const int column = ListView_GetColumnWidth(drives, 0);
+  LOGFONTA before = {};
+  GetObjectA(reinterpret_cast<HFONT>(SendMessageA(drives, WM_GETFONT, 0, 0)), sizeof before, &before);
+
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  RECT suggested = {40, 30, 40 + 900, 30 + 600};
+  SendMessageA(window->Handle(), WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi), reinterpret_cast<LPARAM>(&suggested));
+
+  RECT now = {};
+  GetWindowRect(window->Handle(), &now);
+  EXPECT_EQ(now.left, suggested.left);
+  EXPECT_EQ(now.top, suggested.top);
+  EXPECT_EQ(now.right - now.left, 900);
+  EXPECT_EQ(ListView_GetColumnWidth(drives, 0), 2 * column);
+  LOGFONTA after = {};
+  GetObjectA(reinterpret_cast<HFONT>(SendMessageA(drives, WM_GETFONT, 0, 0)), sizeof after, &after);
+  EXPECT_NEAR(after.lfHeight, 2 * before.lfHeight, 1);
+  // The message list fills the window below the drives, above the status bar.
+  RECT list = {}, client = {};
+  GetWindowRect(List("ListViewMessages"), &list);
+  GetClientRect(window->Handle(), &client);
+  EXPECT_EQ(list.right - list.left, client.right);
+}
