@@ -35,8 +35,9 @@ bool TApplication::Initialize() {
   return true;
 }
 
-void TApplication::CreateForms() {
+void TApplication::CreateForms(TWindowSystem& windows) {
   MainForm = std::make_unique<TMainForm>(platform, Help);
+  windows.CreateNotificationIcon(*MainForm);
   MainForm->FormCreate();
   TEngine& engine = MainForm->Engine;
   // The drive dialog opens the program and volume dialogs, so they exist first.
@@ -82,7 +83,7 @@ int RunProgram(Platform& platform, Process& process, HelpLibrary& helpLibrary, T
       application.Finalize();
       return 0;
     }
-    application.CreateForms();
+    application.CreateForms(windows);
     windows.CreateWindows(application);
     windows.Run(application);
     application.MainForm->FormDestroy();
@@ -92,6 +93,8 @@ int RunProgram(Platform& platform, Process& process, HelpLibrary& helpLibrary, T
   } catch (const std::exception& error) {
     // Whatever escaped: said plainly, and the configuration still saved on the way out.
     platform.ui.MessageBox(error.what(), kProductName, MessageBoxKind::Error);
+    // The windows go before the forms they show.
+    windows.DestroyWindows(application);
     application.Finalize();
     return 1;
   }

@@ -21,6 +21,9 @@ class TApplication;
 class TWindowSystem {
  public:
   virtual ~TWindowSystem() = default;
+  // The main window's frame and its notification-area icon, before the main form's
+  // start-up sequence reads the configuration and connects: the icon is there at once.
+  virtual void CreateNotificationIcon(TMainForm&) {}
   // The real windows of the forms just created. The main window appears when it is
   // Visible and the application shows it, and its activation runs FormActivate.
   virtual void CreateWindows(TApplication& application) = 0;
@@ -41,9 +44,9 @@ class TApplication {
   // Loads the help library, initialises COM and takes the single-instance mutex. False
   // when another instance holds it: its note has been shown, nothing is to be created.
   bool Initialize();
-  // The main window (its start-up sequence runs now), then the dialogs, which its
-  // actions then open.
-  void CreateForms();
+  // The main window (its start-up sequence runs now, once the window system has put up
+  // the icon), then the dialogs, which its actions then open.
+  void CreateForms(TWindowSystem& windows);
   // The main window's shutdown sequence (unless done already), then the mutex, COM and
   // the help library are let go. Runs once.
   void Finalize();

@@ -2,8 +2,13 @@
 
 #include "ui/win32/Win32Window.h"
 
+void TWin32WindowSystem::CreateNotificationIcon(TMainForm& form) {
+  mainWindow_ = std::make_unique<TWin32MainWindow>(form);
+  mainWindow_->CreateFrame();
+}
+
 void TWin32WindowSystem::CreateWindows(TApplication& application) {
-  mainWindow_ = std::make_unique<TWin32MainWindow>(*application.MainForm);
+  if (!mainWindow_) mainWindow_ = std::make_unique<TWin32MainWindow>(*application.MainForm);
   mainWindow_->Create();
   // Message boxes and the programs the shell starts belong to the main window.
   machine_.SetOwnerWindow(mainWindow_->Handle());

@@ -11,6 +11,7 @@ class TWin32WindowSystem : public TWindowSystem {
  public:
   explicit TWin32WindowSystem(Win32Platform& machine) : machine_(machine) {}
 
+  void CreateNotificationIcon(TMainForm& form) override;
   void CreateWindows(TApplication& application) override;
   void Run(TApplication& application) override;
   void DestroyWindows(TApplication& application) override;

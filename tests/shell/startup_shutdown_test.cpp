@@ -84,6 +84,7 @@ TEST_F(StartupShutdown, FirstRunShowsTheWindowWelcomesOnceImportsAndConnects) {
 
   EXPECT_EQ(RunProgram(pc.platform(), process, helpLibrary, windows), 0);
 
+  EXPECT_TRUE(windows.iconBeforeStartUp) << "the icon is up while the start-up sequence runs";
   EXPECT_TRUE(windows.created);
   EXPECT_TRUE(windows.destroyed);
   EXPECT_TRUE(windows.formDestroyedBeforeWindows);
@@ -442,6 +443,8 @@ TEST_F(StartupShutdown, AStartUpThatFailsSaysWhyAndLeavesTheConfigurationAlone) 
   EXPECT_EQ(RunProgram(broken, process, helpLibrary, windows), 1);
 
   EXPECT_FALSE(windows.created);
+  EXPECT_TRUE(windows.iconBeforeStartUp);
+  EXPECT_TRUE(windows.destroyed) << "the icon goes with the failed start";
   ASSERT_EQ(pc.MessageBoxes.size(), 1u);
   EXPECT_EQ(pc.MessageBoxes[0].Text, "The drive letters cannot be read.");
   EXPECT_EQ(pc.MessageBoxes[0].Kind, MessageBoxKind::Error);

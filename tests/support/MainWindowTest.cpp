@@ -26,6 +26,7 @@ void SimWindowSystem::Run(TApplication& application) {
 
 void SimWindowSystem::DestroyWindows(TApplication& application) {
   destroyed = true;
+  if (!application.MainForm) return;
   formDestroyedBeforeWindows = application.MainForm->Destroyed();
   application.MainForm->Site = nullptr;
 }

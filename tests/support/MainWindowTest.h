@@ -26,12 +26,14 @@ struct RecordingSite : TMainFormSite {
 // A window system whose message loop moves simulated time until the program ends.
 struct SimWindowSystem : TWindowSystem {
   explicit SimWindowSystem(SimMachine& machine) : pc(machine) {}
+  void CreateNotificationIcon(TMainForm& form) override { iconBeforeStartUp = !form.TrayIcon.Visible; }
   void CreateWindows(TApplication& application) override;
   void Run(TApplication& application) override;
   void DestroyWindows(TApplication& application) override;
 
   SimMachine& pc;
   RecordingSite site;
+  bool iconBeforeStartUp = false;
   bool created = false;
   bool destroyed = false;
   bool formDestroyedBeforeWindows = false;

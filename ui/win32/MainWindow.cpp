@@ -13,6 +13,7 @@
 #include "resources/ResourceIds.h"
 #include "ui/AccessKeys.h"
 #include "ui/DriveListDrawing.h"
+#include "ui/ProductInfo.h"
 
 namespace {
 
@@ -74,9 +75,8 @@ TWin32MainWindow::TWin32MainWindow(TMainForm& form) : form_(form) {}
 
 TWin32MainWindow::~TWin32MainWindow() { Destroy(); }
 
-void TWin32MainWindow::Create() {
-  INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_COOL_CLASSES};
-  InitCommonControlsEx(&controls);
+void TWin32MainWindow::CreateFrame() {
+  if (window_ != nullptr) return;
   WNDCLASSEXA windowClass = {};
   windowClass.cbSize = sizeof(windowClass);
   windowClass.lpfnWndProc = WindowProc;
@@ -88,9 +88,7 @@ void TWin32MainWindow::Create() {
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   windowClass.lpszClassName = ClassName;
   RegisterClassExA(&windowClass);
-
   taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
-  for (TAction* action : form_.Actions()) actions_.push_back(action);
 
   // The sizes of the form are those of a 96 dpi screen.
   HDC screen = GetDC(nullptr);
@@ -102,10 +100,21 @@ void TWin32MainWindow::Create() {
   const int width = Scaled(form_.Width), height = Scaled(form_.Height);
   const int x = work.left + (work.right - work.left - width) / 2;
   const int y = work.top + (work.bottom - work.top - height) / 2;
-  window_ = CreateWindowExA(WS_EX_APPWINDOW, ClassName, form_.Caption.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                            x, y, width, height, nullptr, nullptr, Instance(), this);
+  window_ = CreateWindowExA(WS_EX_APPWINDOW, ClassName, kProductName, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y,
+                            width, height, nullptr, nullptr, Instance(), this);
   if (window_ == nullptr) throw std::runtime_error("The main window could not be created.");
   // The icon first: a program that starts hidden is there for the user once it is.
+  TrayIcon(NIM_ADD);
+  trayAdded_ = true;
+  trayPictureShown_ = form_.Surfaces.TrayPicture;
+  trayTipShown_ = form_.Surfaces.TrayTip;
+}
+
+void TWin32MainWindow::Create() {
+  CreateFrame();
+  INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_COOL_CLASSES};
+  InitCommonControlsEx(&controls);
+  for (TAction* action : form_.Actions()) actions_.push_back(action);
   SyncTray();
   networkEvents_.Register(window_);
 
@@ -126,9 +135,15 @@ void TWin32MainWindow::Create() {
   form_.Surfaces.OnChanged = [this] {
     if (!syncRequested_.exchange(true)) PostMessageA(window_, kSyncRequested, 0, 0);
   };
+  ready_ = true;
   Layout();
   Sync();
-  if (form_.Visible && form_.ShowMainForm) VisibilityChanged();
+  if (form_.Visible && form_.ShowMainForm) {
+    VisibilityChanged();
+    // Activated already while the start-up sequence ran (once a box of it closed): the
+    // activation it slept through is made up for.
+    if (GetActiveWindow() == window_) PostMessageA(window_, kActivated, 0, 0);
+  }
 }
 
 void TWin32MainWindow::SetUpFont() {
@@ -515,7 +530,7 @@ void TWin32MainWindow::TrayIcon(DWORD operation) {
   data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   data.uCallbackMessage = kTrayMessage;
   data.hIcon = TrayPicture(form_.Surfaces.TrayPicture);
-  CopyText(data.szTip, sizeof(data.szTip), form_.Surfaces.TrayTip);
+  CopyText(data.szTip, sizeof(data.szTip), form_.Surfaces.TrayTip.empty() ? kProductName : form_.Surfaces.TrayTip);
   Shell_NotifyIconA(operation, &data);
 }
 
@@ -633,6 +648,10 @@ LRESULT CALLBACK TWin32MainWindow::WindowProc(HWND window, UINT message, WPARAM 
   }
   auto* self = reinterpret_cast<TWin32MainWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
   if (self == nullptr || self->window_ == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+  // While the start-up sequence runs, the form has no menus or controls to offer yet,
+  // and the window must outlive it.
+  if (!self->ready_ && message != self->taskbarCreated_)
+    return message == WM_CLOSE ? 0 : DefWindowProcA(window, message, wParam, lParam);
   // An error must not unwind through the system's message dispatch: it becomes a line.
   try {
     return self->Handle(message, wParam, lParam);

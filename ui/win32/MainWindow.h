@@ -24,7 +24,11 @@ class TWin32MainWindow : public TMainFormSite {
   TWin32MainWindow(const TWin32MainWindow&) = delete;
   TWin32MainWindow& operator=(const TWin32MainWindow&) = delete;
 
-  // The window, its controls and the notification-area icon; shown when the form is.
+  // The window alone, hidden, and the notification-area icon, before the form's start-up
+  // sequence has run; until Create, the window only waits.
+  void CreateFrame();
+  // The window's controls after the start-up sequence (the frame first if not made yet);
+  // shown when the form is.
   void Create();
   // The icon goes, then the window.
   void Destroy();
@@ -118,6 +122,7 @@ class TWin32MainWindow : public TMainFormSite {
   int balloonsShown_ = 0;
   bool balloonVisible_ = false;
   bool syncing_ = false;
+  bool ready_ = false;
   std::atomic<bool> syncRequested_ = false;
   bool quitPosted_ = false;
 };

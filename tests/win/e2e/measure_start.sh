@@ -5,7 +5,7 @@
 # does not connect. Usage: measure_start.sh BUILD_DIR [RUNS]   (under xvfb-run)
 set -u
 build=$(cd "${1:?build folder}" && pwd)
-runs=${2:-5}
+runs=${2:-15}  # single starts under Wine vary by a quarter either way
 work=$build/perf
 export WINEPREFIX=$work/wineprefix WINEDEBUG=-all
 mkdir -p "$work/app"
@@ -31,8 +31,11 @@ bare_ms=$(printf '%s\n' "${bare[@]}" | cut -d' ' -f1 | median)
 bare_kb=$(printf '%s\n' "${bare[@]}" | cut -d' ' -f2 | median)
 prog_ms=$(printf '%s\n' "${prog[@]}" | cut -d' ' -f1 | median)
 prog_kb=$(printf '%s\n' "${prog[@]}" | cut -d' ' -f2 | median)
-echo "BareTray.exe: start to icon ${bare_ms} ms, working set ${bare_kb} KB (median of $runs)"
-echo "Quillbay.exe: start to icon ${prog_ms} ms, working set ${prog_kb} KB (median of $runs)"
+range() { sort -n | awk 'NR == 1 {low = $1} {high = $1} END {print low "-" high}'; }
+bare_range=$(printf '%s\n' "${bare[@]}" | cut -d' ' -f1 | range)
+prog_range=$(printf '%s\n' "${prog[@]}" | cut -d' ' -f1 | range)
+echo "BareTray.exe: start to icon ${bare_ms} ms (${bare_range}), working set ${bare_kb} KB (median of $runs)"
+echo "Quillbay.exe: start to icon ${prog_ms} ms (${prog_range}), working set ${prog_kb} KB (median of $runs)"
 awk -v a="$prog_ms" -v b="$bare_ms" -v c="$prog_kb" -v d="$bare_kb" \
   'BEGIN { printf "ratios: start time %.2fx, working set %.2fx\n", a / b, c / d }'
 wineserver -k 2>/dev/null

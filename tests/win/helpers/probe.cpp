@@ -1,7 +1,7 @@
 // QuillbayProbe.exe: looks at a running Quillbay from outside, through the Windows API only,
 // as a user or a screen reader would, and works it the same way. One command per call:
 //   windows                   every visible top-level window (class: title)
-//   wait SECONDS              until the main window exists (prints its handle)
+//   wait SECONDS              until the main window has its lists (prints its handle)
 //   drives | messages         the rows of a list, cells separated by " | ", image first
 //   status                    the status bar text
 //   rect                      the main window's place on screen, WIDTHxHEIGHT+LEFT+TOP
@@ -35,16 +35,18 @@ const char kClass[] = "TMainForm";
 
 HWND MainWindow() { return FindWindowA(kClass, nullptr); }
 
+HWND ListNamed(HWND main, const char* name) { return FindWindowExA(main, nullptr, WC_LISTVIEWA, name); }
+
+// The window stands (with its icon) from the start; it takes commands once its lists exist.
 HWND WaitMainWindow(double seconds) {
   const DWORD end = GetTickCount() + static_cast<DWORD>(seconds * 1000);
   for (;;) {
-    if (HWND window = MainWindow()) return window;
+    HWND window = MainWindow();
+    if (window != nullptr && ListNamed(window, "ListViewNetworkDrives") != nullptr) return window;
     if (GetTickCount() > end) return nullptr;
     Sleep(100);
   }
 }
-
-HWND ListNamed(HWND main, const char* name) { return FindWindowExA(main, nullptr, WC_LISTVIEWA, name); }
 
 // Memory in the program's process, for the messages that carry pointers.
 class RemoteBuffer {
@@ -167,12 +169,16 @@ HWND FindBox() {
 int Box(double seconds, const char* button) {
   const DWORD end = GetTickCount() + static_cast<DWORD>(seconds * 1000);
   HWND box = nullptr;
-  while ((box = FindBox()) == nullptr) {
+  char text[2048] = "";
+  // A box still being built has no text yet: it is taken once it has.
+  for (;;) {
+    box = FindBox();
+    text[0] = '\0';
+    if (box != nullptr) GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));  // the text of a message box
+    if (text[0] != '\0') break;
     if (GetTickCount() > end) return 1;
     Sleep(100);
   }
-  char text[2048] = "";
-  GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));  // the text of a message box
   std::printf("%s\n", text);
   std::fflush(stdout);
   int id = IDOK;
@@ -183,6 +189,8 @@ int Box(double seconds, const char* button) {
     id = IDYES;
   }
   PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
+  // Gone before the next call looks, so that it cannot take this box for the next one.
+  for (int waited = 0; waited < 100 && IsWindow(box) && IsWindowVisible(box); ++waited) Sleep(50);
   return 0;
 }
 
