@@ -11,11 +11,11 @@ cd "$(dirname "$0")/.."
 . scripts/setup.sh
 ensure_packages "${HOST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
 cmake --preset windows >/dev/null
-cmake --build --preset windows -j2 --target QuillbaySim QuillbayProbe >/dev/null
+cmake --build --preset windows -j2 --target QuillbaySim QuillbayProbe QuillbayHelp >/dev/null
 
 run=$PWD/build/windows/run
 mkdir -p "$run/app"
-cp build/windows/QuillbaySim.exe build/windows/Languages.ini resources/SimulatedNetwork.ini "$run/app/"
+cp build/windows/QuillbaySim.exe build/windows/Languages.ini build/windows/QBYHelp.chm resources/SimulatedNetwork.ini "$run/app/"
 # The test program's prefix, when the tests have made one, saves the minute a new one takes.
 if [ ! -f "$run/wineprefix/system.reg" ] && [ -f build/windows/wineprefix/system.reg ]; then
   cp -a build/windows/wineprefix "$run/wineprefix"
@@ -61,8 +61,9 @@ probe drives
 echo
 echo "== Status bar"
 probe status
-geometry=$(probe rect)
-import -window root -crop "$geometry" "$run/main-window.png" 2>/dev/null && echo && echo "Screenshot: $run/main-window.png"
+# Without a window manager nobody draws the frame: the picture is what the program draws.
+geometry=$(probe shotrect)
+import -window root -crop "$geometry" +repage "$run/main-window.png" 2>/dev/null && echo && echo "Screenshot: $run/main-window.png"
 probe action AMFileExit
 probe gone 30 >/dev/null && echo "QuillbaySim.exe ended in order." || { echo "QuillbaySim.exe did not end"; wineserver -k; }
 DEMO

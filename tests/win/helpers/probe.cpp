@@ -5,6 +5,7 @@
 //   drives | messages         the rows of a list, cells separated by " | ", image first
 //   status                    the status bar text
 //   rect                      the main window's place on screen, WIDTHxHEIGHT+LEFT+TOP
+//   shotrect                  the part of it the program draws (menu bar and client area)
 //   visible                   1 when the main window is shown, else 0
 //   menu TEXT                 runs the menu entry whose caption (without &) starts with TEXT
 //   action NAME               runs the action (AMFileExit, ...) as its menu entry does
@@ -295,6 +296,15 @@ int main(int argc, char** argv) {
     RECT rect;
     if (main == nullptr || !GetWindowRect(main, &rect)) return 1;
     std::printf("%ldx%ld+%ld+%ld\n", rect.right - rect.left, rect.bottom - rect.top, rect.left, rect.top);
+    return 0;
+  }
+  if (command == "shotrect") {  // what the window draws itself (menu bar and client), as rect does
+    RECT client;
+    if (main == nullptr || !GetClientRect(main, &client)) return 1;
+    POINT corner = {0, 0};
+    ClientToScreen(main, &corner);
+    const int menu = GetMenu(main) != nullptr ? GetSystemMetrics(SM_CYMENU) : 0;
+    std::printf("%ldx%ld+%ld+%ld\n", client.right, client.bottom + menu, corner.x, corner.y - menu);
     return 0;
   }
   if (command == "visible") {
