@@ -112,6 +112,14 @@ void TQbyConfiguration::ReadPreferences() {
       f.ReadInteger(kPreferences, "MaxNrOfShortReconnectAttempts", defaults.MaxNrOfShortReconnectAttempts);
 }
 
+void ReadConfigurationAndTexts(TQbyConfiguration& configuration, TLanguage& language) {
+  configuration.Open();
+  configuration.ReadPreferences();
+  language.Open(configuration.platform, configuration.Prefs.Language);
+  configuration.ReadNetworkDrives();
+  configuration.ReadDeploymentDrives();
+}
+
 void TQbyConfiguration::ReadNetworkDrives() {
   NetworkDrives.Clear();
   // Only the letters in use need asking: a free one is never a local device, and asking

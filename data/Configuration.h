@@ -52,6 +52,10 @@ class TQbyConfiguration {
   bool IniFileUnreadable = false;
 };
 
+// The whole start-up read, in the order it needs: the preferences name the language, and
+// the drives' states are shown in its words.
+void ReadConfigurationAndTexts(TQbyConfiguration& configuration, TLanguage& language);
+
 // Creates or deletes the autostart value; true on success.
 bool SetAutoStart(Platform& platform, const std::string& valueName, const std::string& command,
                   bool add, RegistryRoot root);

@@ -60,11 +60,7 @@ int main(int argc, char** argv) {
   TQbyConfiguration configuration(platform, language);
   TSurfaces surfaces(platform);
   TEngine engine(platform, configuration, language, surfaces);
-  configuration.Open();
-  configuration.ReadPreferences();
-  language.Open(platform, configuration.Prefs.Language);
-  configuration.ReadNetworkDrives();
-  configuration.ReadDeploymentDrives();
+  ReadConfigurationAndTexts(configuration, language);
   engine.SyncThreadValues();
 
   size_t printed = 0;

@@ -117,11 +117,7 @@ void TMainForm::FormCreate() {
   Surfaces.SetTrayPicture(kImageUnknown);
   TrayIcon.Visible = true;
 
-  Configuration.Open();
-  Configuration.ReadPreferences();
-  Language.Open(platform, Configuration.Prefs.Language);
-  Configuration.ReadNetworkDrives();
-  Configuration.ReadDeploymentDrives();
+  ReadConfigurationAndTexts(Configuration, Language);
   configurationRead_ = true;
   Engine.SyncThreadValues();
 

@@ -29,11 +29,7 @@ std::string Lines(std::initializer_list<std::string> lines) {
 struct ProgramRun {
   explicit ProgramRun(SimMachine& machine) : pc(machine), configuration(machine.platform(), language) {
     pc.WriteFile(ExecutableFolder(pc.platform()) + "Languages.ini", ReadSourceFile("resources/Languages.ini"));
-    configuration.Open();
-    configuration.ReadPreferences();
-    language.Open(pc.platform(), configuration.Prefs.Language);
-    configuration.ReadNetworkDrives();
-    configuration.ReadDeploymentDrives();
+    ReadConfigurationAndTexts(configuration, language);
   }
   TNetworkDriveItem& Drive(const std::string& drive) {
     TNetworkDriveItem* item = configuration.NetworkDrives.FindDrive(drive);

@@ -61,11 +61,7 @@ TestApp::TestApp(SimMachine& machine)
 }
 
 void TestApp::Start() {
-  configuration.Open();
-  configuration.ReadPreferences();
-  language.Open(pc.platform(), configuration.Prefs.Language);
-  configuration.ReadNetworkDrives();
-  configuration.ReadDeploymentDrives();
+  ReadConfigurationAndTexts(configuration, language);
   engine.SyncThreadValues();
 }
 
