@@ -27,10 +27,10 @@ probe() { timeout 60 wine "$work/QuillbayProbe.exe" "$@" 2>/dev/null | tr -d '\r
 start() { (cd "$work/app" && exec wine QuillbaySim.exe >/dev/null 2>&1) & }
 # Ends whatever is left of a scenario: the program in order if it still answers, else Wine.
 cleanup() {
-  if probe wait 0 >/dev/null; then
-    probe action AMFileExit >/dev/null
-    probe gone 20 >/dev/null || wineserver -k
-  fi
+  probe running || return 0
+  # One still starting takes Exit once its start-up is over.
+  if probe wait 20 >/dev/null; then probe action AMFileExit >/dev/null; fi
+  probe gone 20 >/dev/null || wineserver -k
 }
 network() {  # $1: Online of \\nas\media, $2: Vanish
   printf '[Letters]\r\nC=fixed\r\n[Share \\\\nas\\media]\r\nOnline=%s\r\nTotalMB=1000\r\nFreeMB=150\r\n[Events]\r\nVanish=%s\r\n' "$1" "$2" >"$net"

@@ -2,6 +2,7 @@
 // as a user or a screen reader would, and works it the same way. One command per call:
 //   windows                   every visible top-level window (class: title)
 //   wait SECONDS              until the main window has its lists (prints its handle)
+//   running                   exit code 0 while the main window exists, even before its lists
 //   drives | messages         the rows of a list, cells separated by " | ", image first
 //   status                    the status bar text
 //   rect                      the main window's place on screen, WIDTHxHEIGHT+LEFT+TOP
@@ -264,6 +265,7 @@ int main(int argc, char** argv) {
   if (argc < 2) return 2;
   const std::string command = argv[1];
   const double seconds = argc > 2 ? std::atof(argv[2]) : 10;
+  if (command == "running") return MainWindow() != nullptr ? 0 : 1;  // also while it starts
   if (command == "wait") {
     HWND window = WaitMainWindow(seconds);
     if (window != nullptr) std::printf("%p\n", static_cast<void*>(window));
