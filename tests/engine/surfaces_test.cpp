@@ -51,3 +51,39 @@ TEST_F(SurfacesScenario, TrayTipKeepsTheFirst127Characters) {
   app.surfaces.SetTrayTip("short");
   EXPECT_EQ(app.surfaces.TrayTip, "short");
 }
+
+TEST_F(SurfacesScenario, AWindowHearsOfEachChangeItMustDrawAndOfNothingElse) {
+  int changes = 0;
+  app.surfaces.OnChanged = [&] { ++changes; };
+  app.surfaces.SetStatusText("Connected: 0");
+  app.surfaces.SetStatusText("Connected: 0");  // the same again: nothing to draw
+  EXPECT_EQ(changes, 1);
+  app.surfaces.SetTrayTip(std::string(127, 'a') + "b");
+  app.surfaces.SetTrayTip(std::string(127, 'a') + "c");  // differs only beyond what is kept
+  EXPECT_EQ(changes, 2);
+  app.surfaces.SetTrayPicture(kImageConnected);
+  app.surfaces.SetTrayPicture(kImageConnected);
+  EXPECT_EQ(changes, 3);
+  app.surfaces.AddMessage(mkInformation, "line");
+  EXPECT_EQ(changes, 4);
+
+  // The balloon goes by its own timer, with no event of the window around it.
+  TBalloonHint& balloon = app.surfaces.BalloonHintMessage;
+  balloon.ShowBalloon("Quillbay", "text", 1);
+  EXPECT_EQ(changes, 5);
+  pc.Advance(10000);
+  EXPECT_FALSE(balloon.Visible);
+  EXPECT_EQ(changes, 6);
+  pc.Advance(30000);
+  EXPECT_EQ(changes, 6);
+
+  // A connect run's lines and its new picture and tip are each announced.
+  app.surfaces.OnChanged = nullptr;
+  pc.AddShare(R"(\\nas\media)");
+  app.StartWith({{"H:", R"(\\nas\media)"}});
+  changes = 0;
+  app.surfaces.OnChanged = [&] { ++changes; };
+  app.engine.ConnectDrives(true, "H:");
+  EXPECT_GE(changes, 3);
+  EXPECT_EQ(app.surfaces.TrayPicture, kImageConnected);
+}
