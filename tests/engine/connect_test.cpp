@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "support/ConnectAnswerLines.h"
 #include "support/TestApp.h"
 
 using ::testing::ElementsAre;
@@ -16,33 +17,19 @@ struct ConnectDrivesRobustness : ::testing::Test, TestMachine {};
 }  // namespace
 
 TEST(ConnectDrivesCases, EveryConnectResultGivesItsLine) {
-  struct Case {
-    uint32_t code;
-    std::string suffix;
-  };
-  const std::vector<Case> cases = {
-      {5, "' (\"Access is denied\")."},
-      {66, "' (\"The network resource type is not correct\")."},
-      {85, "' (\"The local device name is already in use\")."},
-      {1202, "' (\"An attempt was made to remember a device that had previously been remembered\")."},
-      {1203, "' (\"No network provider accepted the given network path\")."},
-      {1219, "' (\"The credentials supplied conflict with an existing set of credentials\")."},
-      {1231, "' (\"The remote network is not reachable by the transport\")."},
-      {1326, "' (\"Logon failure: unknown user name or bad password\")."},
-      {1232, "' (Error nr 1232)."},
-      {53, "' (Error nr 53)."},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.code);
+  std::vector<std::pair<uint32_t, std::string>> cases = ConnectAnswerLines();
+  cases.emplace_back(53, "' (Error nr 53).");
+  for (const auto& [code, suffix] : cases) {
+    SCOPED_TRACE(code);
     SimMachine pc;
     TestApp app(pc);
     app.StartWithShares({{"H:", kMedia}});
-    pc.InjectError("AddConnection2", c.code, 'H');
+    pc.InjectError("AddConnection2", code, 'H');
     app.NewMessages();
 
     app.engine.ActionDrivesConnectDrivesExecute();
 
-    EXPECT_THAT(app.NewMessages(), ElementsAre(app.T(10226), app.T(10302) + "H:" + c.suffix));
+    EXPECT_THAT(app.NewMessages(), ElementsAre(app.T(10226), app.T(10302) + "H:" + suffix));
     EXPECT_EQ(app.surfaces.Messages[0].ImageIndex, mkError);
     EXPECT_EQ(app.Drive("H:").State, dsError);
     EXPECT_EQ(app.Drive("H:").RealLocation, app.T(10035));

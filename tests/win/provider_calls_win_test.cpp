@@ -17,11 +17,13 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "data/Languages.h"
 #include "data/PasswordScrambler.h"
 #include "platform/win32/Win32Platform.h"
+#include "support/ConnectAnswerLines.h"
 
 namespace {
 
@@ -48,6 +50,21 @@ std::vector<std::string> FreeDrives() {
   for (char letter = 'W'; letter >= 'H' && drives.size() < 2; --letter)
     if ((mask & (1u << (letter - 'A'))) == 0) drives.push_back(std::string(1, letter) + ":");
   return drives;
+}
+
+// The lines of a file the provider or the probe wrote, split at tabs.
+std::vector<std::vector<std::string>> TabSeparatedLines(const std::string& path) {
+  std::vector<std::vector<std::string>> lines;
+  std::ifstream file(path, std::ios::binary);
+  std::string line;
+  while (std::getline(file, line)) {
+    std::vector<std::string> fields;
+    std::stringstream stream(line);
+    std::string field;
+    while (std::getline(stream, field, '\t')) fields.push_back(field);
+    lines.push_back(std::move(fields));
+  }
+  return lines;
 }
 
 bool KeyExists(HKEY root, const std::string& path) {
@@ -116,13 +133,7 @@ class RunFolder {
 
   std::vector<ProviderCall> Calls() const {
     std::vector<ProviderCall> calls;
-    std::ifstream file(File("provider-calls.txt"), std::ios::binary);
-    std::string line;
-    while (std::getline(file, line)) {
-      std::vector<std::string> fields;
-      std::stringstream stream(line);
-      std::string field;
-      while (std::getline(stream, field, '\t')) fields.push_back(field);
+    for (std::vector<std::string> fields : TabSeparatedLines(File("provider-calls.txt"))) {
       fields.resize(9);
       calls.push_back({fields[0], fields[1], fields[2], fields[3], fields[4], fields[5], fields[6], fields[7], fields[8]});
     }
@@ -209,13 +220,7 @@ ProgramResult RunProgram(const RunFolder& folder, const std::string& commands) {
   }
   if (!Finish(process, 60000)) ADD_FAILURE() << "the program did not finish within 60 s: " << commands;
 
-  std::ifstream file(folder.File("out.txt"), std::ios::binary);
-  std::string line;
-  while (std::getline(file, line)) {
-    std::vector<std::string> fields;
-    std::stringstream stream(line);
-    std::string field;
-    while (std::getline(stream, field, '\t')) fields.push_back(field);
+  for (const std::vector<std::string>& fields : TabSeparatedLines(folder.File("out.txt"))) {
     if (fields.size() >= 3 && fields[0] == "message") result.Messages.emplace_back(std::stoi(fields[1]), fields[2]);
     if (fields.size() >= 3 && fields[0] == "drive")
       result.Drives[fields[1]] = {std::stoi(fields[2]), fields.size() > 3 ? fields[3] : ""};
@@ -352,19 +357,7 @@ TEST_F(RealNetworkCalls, AlternativeMethodHandsOnlyThePasswordAndAnEmptyUserName
 TEST_F(RealNetworkCalls, EveryConnectAnswerBecomesItsMessageLine) {
   const std::string& drive = drives_[0];
   folder_.Write("Quillbay.ini", Preferences(false, false) + DriveSection(drive, R"(\\server\share)", "", ""));
-  const std::vector<std::pair<uint32_t, std::string>> answers = {
-      {5, "' (\"Access is denied\")."},
-      {66, "' (\"The network resource type is not correct\")."},
-      // The letter does not answer as a folder, so "already assigned" stays a failure.
-      {85, "' (\"The local device name is already in use\")."},
-      {1202, "' (\"An attempt was made to remember a device that had previously been remembered\")."},
-      {1203, "' (\"No network provider accepted the given network path\")."},
-      {1219, "' (\"The credentials supplied conflict with an existing set of credentials\")."},
-      {1231, "' (\"The remote network is not reachable by the transport\")."},
-      {1326, "' (\"Logon failure: unknown user name or bad password\")."},
-      {1232, "' (Error nr 1232)."},
-  };
-  for (const auto& [code, suffix] : answers) {
+  for (const auto& [code, suffix] : ConnectAnswerLines()) {
     SCOPED_TRACE("answer " + std::to_string(code));
     folder_.Answer(code, 0);
     const ProgramResult result = RunProgram(folder_, "connect-selected " + drive);
