@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/ProductInfo.h"
 #include "base/AsciiText.h"
 #include "data/Languages.h"
 #include "data/PasswordScrambler.h"
@@ -277,7 +278,7 @@ bool TQbyConfiguration::SaveConfigurationReportingErrors() {
     SaveConfiguration();
     return true;
   } catch (const EIniFileError& error) {
-    platform.ui.MessageBox(error.what(), "Quillbay", MessageBoxKind::Error);
+    platform.ui.MessageBox(error.what(), kProductName, MessageBoxKind::Error);
     return false;
   }
 }

@@ -4,12 +4,12 @@
 #include <string>
 
 #include "engine/Engine.h"
+#include "base/ProductInfo.h"
 #include "platform/Platform.h"
 #include "platform/WinTypes.h"
 
 namespace {
 
-constexpr const char* kCaption = "Quillbay";
 
 // Walks the collection by position. Records are never added or deleted, so a record stays
 // valid across the event processing between drives, though a nested run may reset it.
@@ -125,15 +125,15 @@ void TEngine::ActionDrivesRemoveNetworkDriveExecute() {
   const TNetworkDriveItem* item = SelectedDrive();
   if (item == nullptr) return;
   const std::string drive = item->Drive;
-  if (platform_.ui.MessageBox(T(10466) + drive + "' ?", kCaption, MessageBoxKind::Question) != win::IDYES) return;
+  if (platform_.ui.MessageBox(T(10466) + drive + "' ?", kProductName, MessageBoxKind::Question) != win::IDYES) return;
   RemoveDrives(drive);
 }
 
 void TEngine::AMDrivesRemoveAllNetworkDrivesExecute() {
   if (NrOfDrivesUnderQBYControl.load() < 1) {
-    platform_.ui.MessageBox(T(10304), kCaption, MessageBoxKind::Information);
+    platform_.ui.MessageBox(T(10304), kProductName, MessageBoxKind::Information);
     return;
   }
-  if (platform_.ui.MessageBox(T(10467) + " ?", kCaption, MessageBoxKind::Question) != win::IDYES) return;
+  if (platform_.ui.MessageBox(T(10467) + " ?", kProductName, MessageBoxKind::Question) != win::IDYES) return;
   RemoveDrives("");
 }

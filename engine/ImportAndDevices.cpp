@@ -6,6 +6,7 @@
 #include <exception>
 #include <string>
 
+#include "base/ProductInfo.h"
 #include "engine/Engine.h"
 #include "platform/Platform.h"
 #include "platform/WinTypes.h"
@@ -13,7 +14,6 @@
 
 namespace {
 
-constexpr const char* kCaption = "Quillbay";
 
 std::string DriveOf(char letter) { return std::string(1, letter) + ":"; }
 std::string RootOf(const std::string& drive) { return drive + "\\"; }
@@ -63,11 +63,11 @@ void TEngine::ImportNetworkDrives(bool Silent) {
   const std::string list = ScanForeignDrives(false);
   if (NrOfForeignNetworkDrives > 0) {
     const std::string question = T(10750) + "\r\n" + list + "\r\n\r\n" + T(10751);
-    if (platform_.ui.MessageBox(question, kCaption, MessageBoxKind::Question) == win::IDYES) {
+    if (platform_.ui.MessageBox(question, kProductName, MessageBoxKind::Question) == win::IDYES) {
       ScanForeignDrives(true);
     }
   } else if (!Silent) {
-    platform_.ui.MessageBox(T(10753), kCaption, MessageBoxKind::Information);
+    platform_.ui.MessageBox(T(10753), kProductName, MessageBoxKind::Information);
   }
 }
 

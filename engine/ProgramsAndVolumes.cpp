@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "base/ProductInfo.h"
 #include "data/TrueCryptVolumes.h"
 #include "engine/Engine.h"
 #include "platform/Platform.h"
@@ -116,7 +117,7 @@ void TEngine::DismountAllVolumes() {
 
 void TEngine::StartTrueCrypt() {
   if (!TrueCryptProgramExists()) {
-    platform_.ui.MessageBox(T(10320), "Quillbay", MessageBoxKind::Information);
+    platform_.ui.MessageBox(T(10320), kProductName, MessageBoxKind::Information);
     return;
   }
   const std::string trueCrypt = Prefs().TrueCryptProgramLocation;

@@ -2,11 +2,11 @@
 #include <string>
 
 #include "engine/Engine.h"
+#include "base/ProductInfo.h"
 #include "platform/Platform.h"
 
 namespace {
 
-constexpr const char* kBalloonTitle = "Quillbay";
 
 int RowImage(TDriveState state) {
   switch (state) {
@@ -99,17 +99,17 @@ void TEngine::UpdateDriveStatus() {
     TBalloonHint& balloon = surfaces_.BalloonHintMessage;
     if (current && !PreviousConnectionError) {
       if (inError > 1)
-        balloon.ShowBalloon(kBalloonTitle, T(10305) + std::to_string(inError) + T(10306), 3);
+        balloon.ShowBalloon(kProductName, T(10305) + std::to_string(inError) + T(10306), 3);
       else
-        balloon.ShowBalloon(kBalloonTitle, T(10307), 3);
+        balloon.ShowBalloon(kProductName, T(10307), 3);
     } else if (!current && PreviousConnectionError) {
       if (disconnected > 0) {
         const std::string text = T(10308) + " (" + std::to_string(disconnected) + T(10326) + ")";
-        balloon.ShowBalloon(kBalloonTitle, text, 2);
+        balloon.ShowBalloon(kProductName, text, 2);
         AddMessage(mkWarning, text);
       } else {
         const std::string text = T(10308);
-        balloon.ShowBalloon(kBalloonTitle, text, 1);
+        balloon.ShowBalloon(kProductName, text, 1);
         AddMessage(mkInformation, text);
       }
     }

@@ -2,11 +2,11 @@
 
 #include <exception>
 
+#include "base/ProductInfo.h"
 #include "platform/Platform.h"
 #include "platform/Process.h"
 
 namespace {
-constexpr const char* kProductName = "Quillbay";
 }
 
 TApplication::TApplication(Platform& p, Process& process, HelpLibrary& helpLibrary)

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "base/ProductInfo.h"
 #include "base/AsciiText.h"
 #include "platform/Platform.h"
 
@@ -56,7 +57,7 @@ std::string THtmlHelp::HelpFileName() {
 THtmlHelp::TShowResult THtmlHelp::ShowHelp(const std::string& missingFileText) {
   const std::string file = HelpFileName();
   if (!platform_.files.FileExists(file)) {
-    platform_.ui.MessageBox(missingFileText, "Quillbay", MessageBoxKind::Warning);
+    platform_.ui.MessageBox(missingFileText, kProductName, MessageBoxKind::Warning);
     return TShowResult::FileMissing;
   }
   try {

@@ -5,7 +5,7 @@
 #include "platform/WinTypes.h"
 #include "ui/Layout.h"
 #include "resources/ResourceIds.h"
-#include "ui/ProductInfo.h"
+#include "base/ProductInfo.h"
 
 TMyAboutForm::TMyAboutForm(Platform& platform) : TForm(platform) {
   ClientWidth = 339;

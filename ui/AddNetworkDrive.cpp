@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/ProductInfo.h"
 #include "base/AsciiText.h"
 #include "data/StoredLimits.h"
 #include "engine/Engine.h"
@@ -586,9 +587,9 @@ void TAddNetworkDriveForm::LabelRunProgramsNowMouseEnter() { platform_.ui.SetHan
 void TAddNetworkDriveForm::LabelRunProgramsNowMouseLeave() { platform_.ui.SetHandCursor(false); }
 
 int TAddNetworkDriveForm::Ask(const std::string& text) {
-  return platform_.ui.MessageBox(text, "Quillbay", MessageBoxKind::Question);
+  return platform_.ui.MessageBox(text, kProductName, MessageBoxKind::Question);
 }
 
 void TAddNetworkDriveForm::Tell(const std::string& text, MessageBoxKind kind) {
-  platform_.ui.MessageBox(text, "Quillbay", kind);
+  platform_.ui.MessageBox(text, kProductName, kind);
 }

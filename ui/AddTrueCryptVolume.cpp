@@ -1,5 +1,6 @@
 #include "ui/AddTrueCryptVolume.h"
 
+#include "base/ProductInfo.h"
 #include "base/AsciiText.h"
 #include "data/StoredLimits.h"
 #include "engine/Engine.h"
@@ -126,7 +127,7 @@ std::string TAddTrueCryptVolumeForm::BrowseForVolume() {
 }
 
 void TAddTrueCryptVolumeForm::LabelImportantNoteClick() {
-  const std::string name = "Quillbay";
+  const std::string name = kProductName;
   const std::string gap = "\r\n\r\n";
   platform_.ui.MessageBox(
       "Important note about mounting TrueCrypt volumes by " + name + "." + gap +

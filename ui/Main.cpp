@@ -4,13 +4,13 @@
 
 #include <exception>
 
+#include "base/ProductInfo.h"
 #include "base/AsciiText.h"
 #include "platform/Platform.h"
 #include "shell/MyLibrary.h"
 
 namespace {
 
-constexpr const char* kProductName = "Quillbay";
 constexpr uint32_t SC_MINIMIZE = 0xF020;
 constexpr uint32_t SC_RESTORE = 0xF120;
 constexpr uint32_t WA_ACTIVE = 1;

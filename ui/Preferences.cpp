@@ -8,7 +8,7 @@
 #include "platform/Platform.h"
 #include "ui/Layout.h"
 #include "resources/ResourceIds.h"
-#include "ui/ProductInfo.h"
+#include "base/ProductInfo.h"
 
 namespace {
 // The languages offered, with their pictures; the caption names the language file's section.

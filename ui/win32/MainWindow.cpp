@@ -13,7 +13,7 @@
 #include "resources/ResourceIds.h"
 #include "ui/AccessKeys.h"
 #include "ui/DriveListDrawing.h"
-#include "ui/ProductInfo.h"
+#include "base/ProductInfo.h"
 
 namespace {
 
