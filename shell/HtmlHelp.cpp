@@ -2,8 +2,9 @@
 
 #include <exception>
 
-#include "base/ProductInfo.h"
 #include "base/AsciiText.h"
+#include "base/ProductInfo.h"
+#include "data/Languages.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -48,11 +49,7 @@ void THtmlHelp::UnloadHtmlHelp() {
   HtmlHelp = HtmlHelpA = HtmlHelpW = 0;
 }
 
-std::string THtmlHelp::HelpFileName() {
-  const std::string executable = platform_.environment.ExecutablePath();
-  const size_t slash = executable.find_last_of('\\');
-  return (slash == std::string::npos ? std::string() : executable.substr(0, slash + 1)) + "QBYHelp.chm";
-}
+std::string THtmlHelp::HelpFileName() { return ExecutableFolder(platform_) + "QBYHelp.chm"; }
 
 THtmlHelp::TShowResult THtmlHelp::ShowHelp(const std::string& missingFileText) {
   const std::string file = HelpFileName();

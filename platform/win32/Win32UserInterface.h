@@ -27,7 +27,6 @@ class Win32UserInterface : public UserInterface {
 
   using ModalPresenter = std::function<int(ModalWindow& window, HWND owner)>;
   void SetModalPresenter(ModalPresenter presenter) { presenter_ = std::move(presenter); }
-  HWND Owner() const { return owner_; }
 
   // The main window, once it exists; until then message boxes have no owner.
   void SetOwner(HWND owner) { owner_ = owner; }

@@ -3,6 +3,7 @@
 // SimulatedNetwork.ini beside the program.
 #include <string>
 
+#include "data/Languages.h"
 #include "platform/sim/SimNetworkWatcher.h"
 #include "platform/sim/SimulatedNetwork.h"
 #include "platform/win32/Win32Clock.h"
@@ -12,13 +13,6 @@
 #include "platform/win32/Win32Process.h"
 #include "shell/win32/Win32WindowSystem.h"
 
-namespace {
-std::string Folder(const std::string& path) {
-  const size_t slash = path.find_last_of("\\/");
-  return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}
-}  // namespace
-
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   Win32Clock clock;
   char user[257] = "";
@@ -27,7 +21,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   Win32Platform machine(network.network(), network.drives());
   Platform& platform = machine.platform();
   SimNetworkWatcher watcher(network, platform.files, platform.ui,
-                            Folder(platform.environment.ExecutablePath()) + "\\SimulatedNetwork.ini");
+                            ExecutableFolder(platform) + "SimulatedNetwork.ini");
   // Before the main window reads the drive letters.
   watcher.Start();
 

@@ -185,9 +185,8 @@ void TWin32MainWindow::Destroy() {
   HWND window = window_;
   window_ = nullptr;
   DestroyWindow(window);  // the menu bar goes with it
-  for (HMENU popup : popups_) DestroyMenu(popup);
-  popups_.clear();
-  for (HBITMAP bitmap : bitmaps_) DeleteObject(bitmap);
+  for (HBITMAP bitmap : bitmaps_)
+    if (bitmap != nullptr) DeleteObject(bitmap);
   bitmaps_.clear();
   for (HICON icon : trayIcons_)
     if (icon != nullptr) DestroyIcon(icon);
@@ -204,10 +203,7 @@ void TWin32MainWindow::Destroy() {
 
 void TWin32MainWindow::CreateImageList() {
   images_ = ImageList_Create(kIconSize, kIconSize, ILC_COLOR32 | ILC_MASK, TMainForm::MainImageCount, 0);
-  std::vector<int> icons = form_.ImageListMain32b.Images;
-  if (icons.empty())
-    for (int image = 0; image < TMainForm::MainImageCount; ++image) icons.push_back(image);
-  for (int image : icons) {
+  for (int image : form_.ImageListMain32b.Images) {
     HICON icon = LoadMainIcon(image, kIconSize);
     ImageList_AddIcon(images_, icon);
     if (icon != nullptr) DestroyIcon(icon);
@@ -215,7 +211,10 @@ void TWin32MainWindow::CreateImageList() {
 }
 
 HBITMAP TWin32MainWindow::MenuBitmap(int image) {
-  if (image < 0 || images_ == nullptr) return nullptr;
+  if (image < 0 || image >= TMainForm::MainImageCount || images_ == nullptr) return nullptr;
+  // One picture per image for the window's life: popup menus are built at every click.
+  if (bitmaps_.empty()) bitmaps_.assign(TMainForm::MainImageCount, nullptr);
+  if (bitmaps_[image] != nullptr) return bitmaps_[image];
   // A 32-bit picture with its transparency, as menus draw them beside the text.
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -236,7 +235,7 @@ HBITMAP TWin32MainWindow::MenuBitmap(int image) {
   ImageList_Draw(images_, image, memory, 0, 0, ILD_TRANSPARENT);
   SelectObject(memory, old);
   DeleteDC(memory);
-  bitmaps_.push_back(bitmap);
+  bitmaps_[image] = bitmap;
   return bitmap;
 }
 
@@ -260,19 +259,23 @@ HMENU TWin32MainWindow::BuildMenu(const std::vector<TMenuItem>& items, bool popu
     } else {
       std::string shown = captions[index];
       if (!item.Action->ShortCut.empty()) shown += "\t" + item.Action->ShortCut;
-      const UINT id = CommandOf(item.Action);
-      AppendMenuA(menu, MF_STRING | (item.ShownEnabled() ? MF_ENABLED : MF_GRAYED), id, shown.c_str());
-      if (HBITMAP bitmap = MenuBitmap(item.ShownImage())) {
-        MENUITEMINFOA info = {};
-        info.cbSize = sizeof(info);
-        info.fMask = MIIM_BITMAP;
-        info.hbmpItem = bitmap;
-        SetMenuItemInfoA(menu, id, FALSE, &info);
-      }
-      menuEntries_.push_back({menu, id, item.Action, shown, item.ShownEnabled()});
+      AppendAction(menu, item, shown);
+      menuEntries_.push_back({menu, CommandOf(item.Action), item.Action, shown, item.ShownEnabled()});
     }
   }
   return menu;
+}
+
+void TWin32MainWindow::AppendAction(HMENU menu, const TMenuItem& item, const std::string& shown) {
+  const UINT id = CommandOf(item.Action);
+  AppendMenuA(menu, MF_STRING | (item.ShownEnabled() ? MF_ENABLED : MF_GRAYED), id, shown.c_str());
+  if (HBITMAP bitmap = MenuBitmap(item.ShownImage())) {
+    MENUITEMINFOA info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_BITMAP;
+    info.hbmpItem = bitmap;
+    SetMenuItemInfoA(menu, id, FALSE, &info);
+  }
 }
 
 void TWin32MainWindow::CreateMenuBar() {
@@ -515,6 +518,15 @@ void TWin32MainWindow::SyncMessages() {
 
 // --- The notification area ---
 
+NOTIFYICONDATAA TWin32MainWindow::TrayData(UINT flags) const {
+  NOTIFYICONDATAA data = {};
+  data.cbSize = NOTIFYICONDATAA_V2_SIZE;
+  data.hWnd = window_;
+  data.uID = kTrayId;
+  data.uFlags = flags;
+  return data;
+}
+
 HICON TWin32MainWindow::TrayPicture(int image) {
   if (image < 0 || image >= TMainForm::MainImageCount) image = kImageUnknown;
   if (trayIcons_.empty()) trayIcons_.assign(TMainForm::MainImageCount, nullptr);
@@ -523,11 +535,7 @@ HICON TWin32MainWindow::TrayPicture(int image) {
 }
 
 void TWin32MainWindow::TrayIcon(DWORD operation) {
-  NOTIFYICONDATAA data = {};
-  data.cbSize = NOTIFYICONDATAA_V2_SIZE;
-  data.hWnd = window_;
-  data.uID = kTrayId;
-  data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  NOTIFYICONDATAA data = TrayData(NIF_MESSAGE | NIF_ICON | NIF_TIP);
   data.uCallbackMessage = kTrayMessage;
   data.hIcon = TrayPicture(form_.Surfaces.TrayPicture);
   CopyText(data.szTip, sizeof(data.szTip), form_.Surfaces.TrayTip.empty() ? kProductName : form_.Surfaces.TrayTip);
@@ -550,20 +558,12 @@ void TWin32MainWindow::SyncTray() {
   const TBalloonHint& balloon = form_.Surfaces.BalloonHintMessage;
   const bool fresh = balloon.Visible && balloon.ShownCount != balloonsShown_;
   if ((fresh || !balloon.Visible) && balloonVisible_) {
-    NOTIFYICONDATAA data = {};
-    data.cbSize = NOTIFYICONDATAA_V2_SIZE;
-    data.hWnd = window_;
-    data.uID = kTrayId;
-    data.uFlags = NIF_INFO;
+    NOTIFYICONDATAA data = TrayData(NIF_INFO);
     Shell_NotifyIconA(NIM_MODIFY, &data);
     balloonVisible_ = false;
   }
   if (fresh) {
-    NOTIFYICONDATAA data = {};
-    data.cbSize = NOTIFYICONDATAA_V2_SIZE;
-    data.hWnd = window_;
-    data.uID = kTrayId;
-    data.uFlags = NIF_INFO;
+    NOTIFYICONDATAA data = TrayData(NIF_INFO);
     CopyText(data.szInfo, sizeof(data.szInfo), balloon.Text);
     CopyText(data.szInfoTitle, sizeof(data.szInfoTitle), balloon.Title);
     data.uTimeout = 30000;
@@ -626,15 +626,7 @@ void TWin32MainWindow::ShowPopup(TPopupMenu& menu, POINT at) {
       AppendMenuA(popup, MF_SEPARATOR, 0, nullptr);
       continue;
     }
-    const UINT id = CommandOf(item.Action);
-    AppendMenuA(popup, MF_STRING | (item.ShownEnabled() ? MF_ENABLED : MF_GRAYED), id, captions[index].c_str());
-    if (HBITMAP bitmap = MenuBitmap(item.ShownImage())) {
-      MENUITEMINFOA info = {};
-      info.cbSize = sizeof(info);
-      info.fMask = MIIM_BITMAP;
-      info.hbmpItem = bitmap;
-      SetMenuItemInfoA(popup, id, FALSE, &info);
-    }
+    AppendAction(popup, item, captions[index]);
   }
   const UINT chosen = TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, window_, nullptr);
   DestroyMenu(popup);

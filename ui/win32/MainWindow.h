@@ -12,7 +12,6 @@
 #include <commctrl.h>
 #include "ui/Main.h"
 
-class TMenuList;
 class TMenuItem;
 
 class TWin32MainWindow : public TMainFormSite {
@@ -38,7 +37,6 @@ class TWin32MainWindow : public TMainFormSite {
   // The message loop's part: F1 and the other keys of the accelerator table.
   bool TranslateKeys(MSG& message);
   // True once Exit asked the loop to end.
-  bool QuitPosted() const { return quitPosted_; }
 
   void VisibilityChanged() override;
   void BringToFront() override;
@@ -79,6 +77,7 @@ class TWin32MainWindow : public TMainFormSite {
   void DpiChanged(int dpi, const RECT& suggested);
   HMENU BuildMenu(const std::vector<TMenuItem>& items, bool popup);
   HBITMAP MenuBitmap(int image);
+  void AppendAction(HMENU menu, const TMenuItem& item, const std::string& shown);
   UINT CommandOf(TAction* action) const;
   void RunCommand(UINT id);
   void ShowPopup(TPopupMenu& menu, POINT at);
@@ -88,6 +87,7 @@ class TWin32MainWindow : public TMainFormSite {
   void SyncMessages();
   void SyncTray();
   void TrayIcon(DWORD operation);
+  NOTIFYICONDATAA TrayData(UINT flags) const;
   HICON TrayPicture(int image);
 
   TMainForm& form_;
@@ -103,8 +103,7 @@ class TWin32MainWindow : public TMainFormSite {
   HMENU menuBar_ = nullptr;
   HWND focused_ = nullptr;  // the list to give the focus back to
   int dpi_ = 96;
-  std::vector<HMENU> popups_;  // built once, destroyed with the window
-  std::vector<HBITMAP> bitmaps_;
+  std::vector<HBITMAP> bitmaps_;  // by image, made when a menu first shows one
   std::vector<HICON> trayIcons_;
   std::vector<MenuEntry> menuEntries_;
   std::vector<TAction*> actions_;

@@ -6,6 +6,7 @@
 
 #include "platform/win32/Win32UserInterface.h"
 #include "resources/ResourceIds.h"
+#include "ui/Layout.h"
 
 std::function<void(TWin32Window&)> TWin32Window::OnShown;
 
@@ -106,6 +107,7 @@ void TWin32Window::MatchPageColour() {
     if (colour == CLR_INVALID) return;
     if (pageBrush_) DeleteObject(pageBrush_);
     pageBrush_ = CreateSolidBrush(colour);
+    pageColour_ = colour;
     RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     return;
   }
@@ -549,9 +551,7 @@ LRESULT TWin32Window::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       SetBkMode(dc, TRANSPARENT);
       if (control && control->Kind == TControlKind::LinkLabel) SetTextColor(dc, control->Enabled() ? kNavy : GetSysColor(COLOR_GRAYTEXT));
       if (control && control->Sheet && pageBrush_) {
-        LOGBRUSH brush;
-        GetObject(pageBrush_, sizeof brush, &brush);
-        SetBkColor(dc, brush.lbColor);
+        SetBkColor(dc, pageColour_);
         return reinterpret_cast<LRESULT>(pageBrush_);
       }
       return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
@@ -574,11 +574,10 @@ LRESULT TWin32Window::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         const int width = draw->rcItem.right - draw->rcItem.left, height = draw->rcItem.bottom - draw->rcItem.top;
         FillRect(draw->hDC, &draw->rcItem, control->Sheet && pageBrush_ ? pageBrush_ : GetSysColorBrush(COLOR_BTNFACE));
         if (image.Picture) {
+          // Shared: loaded once per size, not at every paint.
           if (auto icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(image.Picture),
-                                                        IMAGE_ICON, width, height, 0))) {
+                                                        IMAGE_ICON, width, height, LR_SHARED)))
             DrawIconEx(draw->hDC, 0, 0, icon, width, height, 0, nullptr, DI_NORMAL);
-            DestroyIcon(icon);
-          }
         } else if (HIMAGELIST images = ImagesNamed(image.Images); images && image.ImageIndex >= 0) {
           ImageList_Draw(images, image.ImageIndex, draw->hDC, 0, 0, ILD_TRANSPARENT);
         }
@@ -653,10 +652,11 @@ HIMAGELIST SmallIcons(int first, int count) {
 }  // namespace
 
 void UseRealDialogs(Win32UserInterface& ui) {
-  if (!ImagesNamed("ImageListMain32b")) TWin32Window::RegisterImageList("ImageListMain32b", SmallIcons(IDI_MAIN_FIRST, IDI_MAIN_COUNT));
-  if (!ImagesNamed("ImageListLanguages"))
-    TWin32Window::RegisterImageList("ImageListLanguages", SmallIcons(IDI_LANGUAGE_FIRST, IDI_LANGUAGE_COUNT));
   ui.SetModalPresenter([](ModalWindow& modal, HWND owner) {
+    // The dialogs' pictures are loaded when the first dialog opens, not at start-up.
+    if (!ImagesNamed(kMainImages)) TWin32Window::RegisterImageList(kMainImages, SmallIcons(IDI_MAIN_FIRST, IDI_MAIN_COUNT));
+    if (!ImagesNamed(kLanguageImages))
+      TWin32Window::RegisterImageList(kLanguageImages, SmallIcons(IDI_LANGUAGE_FIRST, IDI_LANGUAGE_COUNT));
     auto* form = dynamic_cast<TForm*>(&modal);
     if (!form) {
       modal.ModalShow();

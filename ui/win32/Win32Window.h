@@ -61,6 +61,7 @@ class TWin32Window {
   RECT page_{};                     // the page area of the tab control, in client pixels
   TLinkLabel* hovered_ = nullptr;
   HBRUSH pageBrush_ = nullptr;  // the tab page's own colour, for texts lying on it
+  COLORREF pageColour_ = 0;
   void MatchPageColour();
 };
 
