@@ -197,8 +197,12 @@ void TIniDocument::Clear() {
   sectionIndex_.Add(NameHash(u""), 0);
 }
 
-std::u16string TIniDocument::ToWide(const std::string& ansi) const {
-  return codePage_.AnsiToWide ? codePage_.AnsiToWide(ansi) : Cp1252ToUtf16(ansi);
+std::u16string TIniDocument::ToWide(std::string_view ansi) const {
+  // Every ANSI code page writes ASCII as itself: most lines and every name need no conversion.
+  if (std::all_of(ansi.begin(), ansi.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+    return std::u16string(ansi.begin(), ansi.end());
+  const std::string text(ansi);
+  return codePage_.AnsiToWide ? codePage_.AnsiToWide(text) : Cp1252ToUtf16(text);
 }
 
 std::string TIniDocument::ToAnsi(const std::u16string& wide) const {
@@ -212,10 +216,7 @@ size_t TIniDocument::Unit() const {
 std::u16string TIniDocument::DecodeLine(std::string_view raw, bool lastInFile) const {
   switch (encoding_) {
     case Encoding::Ansi:
-      // Every ANSI code page writes ASCII as itself, so most lines need no conversion.
-      if (std::all_of(raw.begin(), raw.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-        return std::u16string(raw.begin(), raw.end());
-      return ToWide(std::string(raw));
+      return ToWide(raw);
     case Encoding::Utf8:
       return Utf8ToUtf16(raw, lastInFile);
     case Encoding::Utf16LE:

@@ -89,7 +89,7 @@ class TIniDocument {
   };
 
   void Clear();
-  std::u16string ToWide(const std::string& ansi) const;
+  std::u16string ToWide(std::string_view ansi) const;
   std::string ToAnsi(const std::u16string& wide) const;
   std::u16string DecodeLine(std::string_view raw, bool lastInFile) const;
   std::string EncodeLine(const std::string& ansi) const;

@@ -24,23 +24,12 @@ void TNetworkDriveItem::Assign(const TNetworkDriveItem* source) {
   if (source == nullptr || source == this) return;
   Drive = source->Drive;
   DriveNumber = source->DriveNumber;
-  NetworkLocation = source->NetworkLocation;
-  Username = source->Username;
-  Password = source->Password;
   RealLocation = source->RealLocation;
-  NetworkName = source->NetworkName;
-  QbyControl = source->QbyControl;
-  DeploymentDrive = source->DeploymentDrive;
   ProgramsHaveBeenRunned = source->ProgramsHaveBeenRunned;
   VolumesHaveBeenMounted = source->VolumesHaveBeenMounted;
   State = source->State;
   FreeSpace = source->FreeSpace;
-  TrueCryptVolumesList.clear();
-  for (const auto& volume : source->TrueCryptVolumesList)
-    TrueCryptVolumesList.push_back(std::make_unique<TTrueCryptVolumeItem>(*volume));
-  RunProgramsList.clear();
-  for (const auto& program : source->RunProgramsList)
-    RunProgramsList.push_back(std::make_unique<TRunProgramItem>(*program));
+  AssignConfiguration(*source);
 }
 
 TNetworkDriveItem* TNetworkDriveItems::Add() {
@@ -54,12 +43,16 @@ TNetworkDriveItem* TNetworkDriveItems::FindDrive(const std::string& drive) const
   return nullptr;
 }
 
+bool TNetworkDriveItems::SameLetters(const TNetworkDriveItems& other) const {
+  if (other.Count() != Count()) return false;
+  for (int i = 0; i < Count(); ++i)
+    if (items_[static_cast<size_t>(i)]->Drive != other.Items(i)->Drive) return false;
+  return true;
+}
+
 void TNetworkDriveItems::Assign(const TNetworkDriveItems& source) {
   if (&source == this) return;
-  bool sameLetters = source.Count() == Count();
-  for (int i = 0; sameLetters && i < Count(); ++i)
-    sameLetters = items_[static_cast<size_t>(i)]->Drive == source.Items(i)->Drive;
-  if (!sameLetters) {
+  if (!SameLetters(source)) {
     items_.clear();
     for (int i = 0; i < source.Count(); ++i) Add();
   }
@@ -84,10 +77,7 @@ void TNetworkDriveItem::AssignConfiguration(const TNetworkDriveItem& source) {
 
 void TNetworkDriveItems::AssignConfiguration(const TNetworkDriveItems& source) {
   if (&source == this) return;
-  bool sameLetters = source.Count() == Count();
-  for (int i = 0; sameLetters && i < Count(); ++i)
-    sameLetters = items_[static_cast<size_t>(i)]->Drive == source.Items(i)->Drive;
-  if (!sameLetters) {
+  if (!SameLetters(source)) {
     Assign(source);
     return;
   }

@@ -74,5 +74,6 @@ class TNetworkDriveItems {
   auto end() const { return items_.end(); }
 
  private:
+  bool SameLetters(const TNetworkDriveItems& other) const;
   std::vector<std::unique_ptr<TNetworkDriveItem>> items_;
 };

@@ -46,7 +46,7 @@ class THeartBeatThread::TKeepTime {
   int64_t NetworkEventDueMs() const;
 
  private:
-  enum class EventRun { Skipped, Busy, Ran, Terminated };
+  enum class EventRun { Skipped, Busy, Ran };
 
   void HeartBeatTimer();
   EventRun NetworkEventRun(uint32_t events);
@@ -296,7 +296,7 @@ THeartBeatThread::TKeepTime::EventRun THeartBeatThread::TKeepTime::NetworkEventR
     engine.AddMessage(mkInformation, resumed ? engine.T(10328) : sessionReturned ? engine.T(10329) : engine.T(10327));
     engine.ConnectDrives(false, "");
   });
-  if (!served) return EventRun::Terminated;
+  if (!served) return EventRun::Skipped;  // ending: nothing more to do
   if (outcome == EventRun::Ran) AfterRun(true);
   return outcome;
 }

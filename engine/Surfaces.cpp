@@ -44,21 +44,8 @@ void TSurfaces::AddMessage(int imageIndex, const std::string& text) {
   Changed();
 }
 
-void TSurfaces::SetTrayPicture(int imageIndex) {
-  if (TrayPicture == imageIndex) return;
-  TrayPicture = imageIndex;
-  Changed();
-}
+void TSurfaces::SetTrayPicture(int imageIndex) { Set(TrayPicture, imageIndex); }
 
-void TSurfaces::SetTrayTip(const std::string& tip) {
-  const std::string kept = tip.substr(0, kTrayTipMax);
-  if (TrayTip == kept) return;
-  TrayTip = kept;
-  Changed();
-}
+void TSurfaces::SetTrayTip(const std::string& tip) { Set(TrayTip, tip.substr(0, kTrayTipMax)); }
 
-void TSurfaces::SetStatusText(const std::string& text) {
-  if (StatusText == text) return;
-  StatusText = text;
-  Changed();
-}
+void TSurfaces::SetStatusText(const std::string& text) { Set(StatusText, text); }

@@ -82,5 +82,12 @@ class TSurfaces {
   std::function<void()> OnChanged;
 
  private:
+  template <typename T>
+  void Set(T& field, const T& value) {
+    if (field == value) return;
+    field = value;
+    Changed();
+  }
+
   Platform& platform_;
 };

@@ -138,11 +138,10 @@ void SimMachine::SetNetworkDelay(uint32_t milliseconds) { impl_->net.DelayMs = m
 
 void SimMachine::VanishVolume(char letter) {
   int index = LetterIndex(letter);
-  impl_->net.DropMapping(index);
-  // WM_DEVICECHANGE with a DEV_BROADCAST_VOLUME for the letter, flagged as a network volume.
+  const DeviceChange change = impl_->net.VanishMapping(index);
   if (impl_->deviceChange) {
     auto handler = impl_->deviceChange;  // a copy: the handler may replace itself
-    handler(DeviceChange{win::DBT_DEVICEREMOVECOMPLETE, win::DBT_DEVTYP_VOLUME, 1u << index, win::DBTF_NET});
+    handler(change);
   }
 }
 

@@ -43,6 +43,11 @@ std::string SimNetState::SessionUser(const std::string& server) const {
   return "";
 }
 
+DeviceChange SimNetState::VanishMapping(int index) {
+  DropMapping(index);
+  return DeviceChange{win::DBT_DEVICEREMOVECOMPLETE, win::DBT_DEVTYP_VOLUME, 1u << index, win::DBTF_NET};
+}
+
 void SimNetState::DropMapping(int index) {
   SimLetter& letter = Letters[index];
   letter.Mapped = false;

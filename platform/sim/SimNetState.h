@@ -46,4 +46,6 @@ struct SimNetState {
   std::string SessionUser(const std::string& server) const;
   // The letter's mapping ends, and with it its open files and the process using it.
   void DropMapping(int index);
+  // The mapping dropped from outside: what Windows then tells the windows of a network volume.
+  DeviceChange VanishMapping(int index);
 };

@@ -82,10 +82,10 @@ void SimulatedNetwork::Vanish(const std::string& letters) {
   for (char drive : letters) {
     int index = drive - 'A';
     if (!state_.Letters[index].Mapped) continue;
-    state_.DropMapping(index);
+    const DeviceChange change = state_.VanishMapping(index);
     if (deviceChange_) {
       auto handler = deviceChange_;  // a copy: the handler may replace itself
-      handler(DeviceChange{win::DBT_DEVICEREMOVECOMPLETE, win::DBT_DEVTYP_VOLUME, 1u << index, win::DBTF_NET});
+      handler(change);
     }
   }
 }

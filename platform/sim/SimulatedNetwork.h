@@ -41,7 +41,6 @@ class SimulatedNetwork {
 
   // What the letters and shares look like now ("" when the letter is not mapped).
   std::string MappingOf(char letter) const;
-  const SimShare* FindShare(const std::string& path) { return state_.ShareOf(path); }
   std::vector<SimNetCall> NetCalls;
 
  private:

@@ -23,7 +23,6 @@ class TWin32Window {
   HWND Handle() const { return window_; }
   // The real control of a control object; null for those drawn by the window itself.
   HWND Handle(const TControl& control) const;
-  TForm& Form() const { return form_; }
 
   // Shows the form modally: its FormShow, the message loop until it may close, FormHide.
   int RunModal();
