@@ -13,16 +13,8 @@ void SimNetworkWatcher::Start() {
   std::string bytes;
   lastResult_ = files_.ReadFile(path_, bytes);
   lastBytes_ = bytes;
-  const std::string empty = "; the simulated network is empty (every letter free, no share).";
   SimNetworkFile file;
-  std::string reason;
-  if (lastResult_ == ReadFileResult::NotFound) {
-    Say(1, "Simulated network: " + path_ + " is missing" + empty);
-  } else if (lastResult_ == ReadFileResult::Unreadable) {
-    Say(1, "Simulated network: " + path_ + " cannot be read" + empty);
-  } else if (!ReadSimNetworkFile(bytes, file, reason)) {
-    Say(1, "Simulated network: " + path_ + " is damaged: " + reason + empty);
-  } else {
+  if (Parse(lastResult_, bytes, "; the simulated network is empty (every letter free, no share).", file)) {
     network_.Build(file);
     built_ = inOrder_ = true;
   }
@@ -37,16 +29,8 @@ void SimNetworkWatcher::Poll() {
   if (result == lastResult_ && bytes == lastBytes_) return;
   lastResult_ = result;
   lastBytes_ = bytes;
-  const std::string kept = "; the simulated network stays as it was.";
-  if (result == ReadFileResult::NotFound) {
-    Say(1, "Simulated network: " + path_ + " is missing" + kept);
-    inOrder_ = false;
-    return;
-  }
   SimNetworkFile file;
-  std::string reason;
-  if (!ReadSimNetworkFile(bytes, file, reason)) {
-    Say(1, "Simulated network: " + path_ + " is damaged: " + reason + kept);
+  if (!Parse(result, bytes, "; the simulated network stays as it was.", file)) {
     inOrder_ = false;
     return;
   }
@@ -58,6 +42,22 @@ void SimNetworkWatcher::Poll() {
     network_.Build(file);
     built_ = true;
   }
+}
+
+bool SimNetworkWatcher::Parse(ReadFileResult result, const std::string& bytes, const std::string& consequence,
+                              SimNetworkFile& file) {
+  std::string reason;
+  if (result == ReadFileResult::NotFound) {
+    reason = " is missing";
+  } else if (result == ReadFileResult::Unreadable) {
+    reason = " cannot be read";
+  } else if (!ReadSimNetworkFile(bytes, file, reason)) {
+    reason = " is damaged: " + reason;
+  } else {
+    return true;
+  }
+  Say(1, "Simulated network: " + path_ + reason + consequence);
+  return false;
 }
 
 void SimNetworkWatcher::Say(int kind, const std::string& text) {

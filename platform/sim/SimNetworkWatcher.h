@@ -30,6 +30,8 @@ class SimNetworkWatcher {
 
  private:
   void Poll();
+  // False, with the line saying why and what follows, when the file cannot be used.
+  bool Parse(ReadFileResult result, const std::string& bytes, const std::string& consequence, SimNetworkFile& file);
   void Say(int kind, const std::string& text);
 
   SimulatedNetwork& network_;
