@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "base/ProductInfo.h"
 #include "base/AsciiText.h"
+#include "base/ProductInfo.h"
 #include "data/Languages.h"
 #include "data/PasswordScrambler.h"
 #include "data/StoredLimits.h"
@@ -143,6 +143,19 @@ void TQbyConfiguration::ReadNetworkDrives() {
   for (int i = 0; i < kNetworkLocationHistoryMax; ++i) {
     std::string location = IniFile->ReadString(kHistory, std::to_string(i), "");
     if (!location.empty()) NetworkLocationHistoryList.push_back(std::move(location));
+  }
+}
+
+void TQbyConfiguration::RememberNetworkLocation(const std::string& location) {
+  std::vector<std::string>& history = NetworkLocationHistoryList;
+  auto known = std::find_if(history.begin(), history.end(),
+                            [&](const std::string& entry) { return SameTextAscii(entry, location); });
+  if (known == history.end()) {
+    history.insert(history.begin(), location);
+    if (history.size() > static_cast<size_t>(kNetworkLocationHistoryMax))
+      history.erase(history.begin() + kNetworkLocationHistoryMax);
+  } else {
+    std::rotate(history.begin(), known, known + 1);
   }
 }
 

@@ -40,6 +40,9 @@ class TQbyConfiguration {
   void RefuseUnstorablePasswords() const;
   // SaveConfiguration that shows a failure in an error box; false when it failed.
   bool SaveConfigurationReportingErrors();
+  // A location just used goes to the front of the history (once, whatever its case), which
+  // keeps the newest kNetworkLocationHistoryMax.
+  void RememberNetworkLocation(const std::string& location);
 
   Platform& platform;
   const TLanguage& language;

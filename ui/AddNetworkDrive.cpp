@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "base/ProductInfo.h"
 #include "base/AsciiText.h"
+#include "base/ProductInfo.h"
 #include "data/StoredLimits.h"
 #include "engine/Engine.h"
 #include "platform/Platform.h"
@@ -355,15 +355,7 @@ bool TAddNetworkDriveForm::SaveDriveProperties() {
   item.QbyControl = true;
   item.DeploymentDrive = false;
 
-  std::vector<std::string>& history = engine_.configuration().NetworkLocationHistoryList;
-  auto known = std::find_if(history.begin(), history.end(),
-                            [&](const std::string& entry) { return SameTextAscii(entry, location); });
-  if (known == history.end()) {
-    history.insert(history.begin(), location);
-    if (history.size() > static_cast<size_t>(kNetworkLocationHistoryMax)) history.erase(history.begin() + kNetworkLocationHistoryMax);
-  } else {
-    std::rotate(history.begin(), known, known + 1);
-  }
+  engine_.configuration().RememberNetworkLocation(location);
 
   // The engine may have connected drives and started their programs while the dialog was
   // open; only what the user configures goes back, so that no state is turned back.
@@ -372,7 +364,7 @@ bool TAddNetworkDriveForm::SaveDriveProperties() {
   const int selected = ComboBoxDrive.ItemIndex();
   FillDriveSelector();
   ComboBoxDrive.SetItemIndex(selected);
-  ComboBoxNetworkLocationHistoryList.SetItems(history);
+  ComboBoxNetworkLocationHistoryList.SetItems(engine_.configuration().NetworkLocationHistoryList);
 
   FormDataValid = true;
   PreferencesHaveBeenChanged = false;

@@ -1,7 +1,7 @@
 #include "ui/AddTrueCryptVolume.h"
 
-#include "base/ProductInfo.h"
 #include "base/AsciiText.h"
+#include "base/ProductInfo.h"
 #include "data/StoredLimits.h"
 #include "engine/Engine.h"
 #include "platform/Platform.h"

@@ -4,8 +4,8 @@
 
 #include <exception>
 
-#include "base/ProductInfo.h"
 #include "base/AsciiText.h"
+#include "base/ProductInfo.h"
 #include "platform/Platform.h"
 #include "shell/MyLibrary.h"
 

@@ -111,8 +111,7 @@ void TMainForm::ActionDrivesOpenNetworkDriveExecute() {
 void TMainForm::ActionToolsPreferencesExecute() {
   ShowModalDialog(Dialogs.ShowPreferences);
   if (!Engine.PreferencesHaveBeenChanged) return;
-  Engine.PreferencesHaveBeenChanged = false;
-  Configuration.SaveConfigurationReportingErrors();
+  SaveAfterDialog();
   AddMessage(mkInformation, T(10313));
   // A changed reconnect interval applies at once (the dialog has handed it to the thread).
   if (HeartBeatThread) HeartBeatThread->StartLongInterval();
