@@ -362,6 +362,24 @@ void TWin32Window::Push(TControl& control) {
     }
     case TControlKind::ListView: {
       auto& list = static_cast<TListView&>(control);
+      // Rows and columns as text: rebuilt only when they changed, so that a click on a row
+      // (which reaches here as a change of the selection) keeps the list where it is.
+      std::string rows;
+      for (const TListColumn& column : list.Columns()) rows += column.Caption + '\x1f';
+      for (const TListItem& row : list.Items()) {
+        rows += '\x1e' + std::to_string(row.ImageIndex) + '\x1f' + row.Caption;
+        for (const std::string& sub : row.SubItems) rows += '\x1f' + sub;
+      }
+      std::string& shown = listsShown_[&control];
+      if (rows == shown) {
+        if (ListView_GetNextItem(handle, -1, LVNI_SELECTED) != list.Selected()) {
+          ListView_SetItemState(handle, -1, 0, LVIS_SELECTED);
+          if (list.Selected() >= 0)
+            ListView_SetItemState(handle, list.Selected(), LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        }
+        break;
+      }
+      shown = std::move(rows);
       SendMessageA(handle, WM_SETREDRAW, FALSE, 0);
       ListView_DeleteAllItems(handle);
       for (int i = 0; i < list.Count(); ++i) {

@@ -55,6 +55,7 @@ class TWin32Window {
   HFONT font_ = nullptr;
   std::map<std::string, HFONT> fonts_;
   std::map<const TControl*, HWND> handles_;
+  std::map<const TControl*, std::string> listsShown_;  // each list's rows as last drawn
   std::map<int, TControl*> byId_;
   std::vector<TControl*> pushing_;  // controls being written to the screen right now
   RECT page_{};                     // the page area of the tab control, in client pixels
