@@ -1,11 +1,11 @@
 #include "ui/About.h"
 
+#include "base/ProductInfo.h"
 #include "engine/Engine.h"
 #include "platform/Platform.h"
 #include "platform/WinTypes.h"
 #include "ui/Layout.h"
 #include "resources/ResourceIds.h"
-#include "base/ProductInfo.h"
 
 TMyAboutForm::TMyAboutForm(Platform& platform) : TForm(platform) {
   ClientWidth = 339;

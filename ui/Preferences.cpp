@@ -3,12 +3,12 @@
 #include <utility>
 
 #include "base/AsciiText.h"
+#include "base/ProductInfo.h"
 #include "data/StoredLimits.h"
 #include "engine/Engine.h"
 #include "platform/Platform.h"
 #include "ui/Layout.h"
 #include "resources/ResourceIds.h"
-#include "base/ProductInfo.h"
 
 namespace {
 // The languages offered, with their pictures; the caption names the language file's section.

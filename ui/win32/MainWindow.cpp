@@ -8,12 +8,12 @@
 #include <map>
 #include <stdexcept>
 
+#include "base/ProductInfo.h"
 #include "data/NetworkDrives.h"
 #include "platform/win32/Win32DeviceChange.h"
 #include "resources/ResourceIds.h"
 #include "ui/AccessKeys.h"
 #include "ui/DriveListDrawing.h"
-#include "base/ProductInfo.h"
 
 namespace {
 
