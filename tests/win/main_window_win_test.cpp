@@ -149,3 +149,37 @@ TEST_F(RealMainWindow, MovingToAScreenWithTwiceTheScaleDoublesColumnsAndFont) {
   GetClientRect(window->Handle(), &client);
   EXPECT_EQ(list.right - list.left, client.right);
 }
+
+// The installer finds the running program by its own window class and asks it to make way
+// for an upgrade: settings saved, but no drive removed and no volume dismounted, although
+// the user's preferences ask for both on exit.
+TEST_F(RealMainWindow, TheInstallersRequestSavesAndEndsWithoutTheExitActions) {
+  const std::string trueCrypt = R"(C:\Program Files\TrueCrypt\TrueCrypt.exe)";
+  pc.AddShare(kMedia);
+  pc.WriteFile(trueCrypt, "exe");
+  WriteConfiguration(With([&](TestPrefs& p) {
+                       p.RemoveAllNetworkDrivesOnExit = true;
+                       p.DismountVolumesOnExit = true;
+                       p.TrueCryptProgramLocation = trueCrypt;
+                     }),
+                     {{"H:", kMedia}});
+  TMainForm& f = Start();
+  ASSERT_EQ(pc.MappingOf('H'), kMedia);
+  window = std::make_unique<TWin32MainWindow>(f);
+  window->Create();
+  Pump();
+  pc.Starts.clear();
+  const int saves = pc.ReplaceCount;
+
+  HWND found = FindWindowA(TWin32MainWindow::ClassName, nullptr);
+  ASSERT_EQ(found, window->Handle());
+  PostMessageA(found, RegisterWindowMessageA(TWin32MainWindow::InstallerCloseMessage), 0, 0);
+  Pump();
+
+  EXPECT_TRUE(f.Destroyed());
+  EXPECT_TRUE(f.Terminated());
+  EXPECT_TRUE(pc.Starts.empty()) << "TrueCrypt was asked to dismount";
+  EXPECT_EQ(pc.MappingOf('H'), kMedia);
+  EXPECT_EQ(pc.ReplaceCount, saves + 1);
+  EXPECT_NE(ConfigurationText().find("[NetworkDrive_H:]"), std::string::npos);
+}

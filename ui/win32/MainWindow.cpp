@@ -89,6 +89,7 @@ void TWin32MainWindow::CreateFrame() {
   windowClass.lpszClassName = ClassName;
   RegisterClassExA(&windowClass);
   taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
+  installerClose_ = RegisterWindowMessageA(InstallerCloseMessage);
 
   // The sizes of the form are those of a 96 dpi screen.
   HDC screen = GetDC(nullptr);
@@ -658,6 +659,9 @@ LRESULT TWin32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     if (trayAdded_) TrayIcon(NIM_ADD);  // the shell came back without our icon
     return 0;
   }
+  // An upgrade must not dismount volumes with open files or take drives away: the
+  // program ends as it does when the session ends, settings saved, nothing else done.
+  if (message == installerClose_ && installerClose_ != 0) return Handle(WM_ENDSESSION, TRUE, 0);
   switch (message) {
     case WM_SIZE:
       Layout();

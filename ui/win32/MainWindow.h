@@ -16,7 +16,11 @@ class TMenuItem;
 
 class TWin32MainWindow : public TMainFormSite {
  public:
-  static constexpr const char* ClassName = "TMainForm";
+  // The program's own class: the installer finds the running copies by it.
+  static constexpr const char* ClassName = "QuillbayMainWindow";
+  // Registered message only the installer sends before it replaces the program: the
+  // settings are saved and the program ends without its exit actions.
+  static constexpr const char* InstallerCloseMessage = "QuillbayInstallerClose";
 
   explicit TWin32MainWindow(TMainForm& form);
   ~TWin32MainWindow() override;
@@ -108,6 +112,7 @@ class TWin32MainWindow : public TMainFormSite {
   std::vector<MenuEntry> menuEntries_;
   std::vector<TAction*> actions_;
   UINT taskbarCreated_ = 0;
+  UINT installerClose_ = 0;
   Win32NetworkEvents networkEvents_;
 
   std::vector<ActionShown> actionsShown_;

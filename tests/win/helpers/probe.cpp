@@ -33,7 +33,7 @@
 
 namespace {
 
-const char kClass[] = "TMainForm";
+const char kClass[] = "QuillbayMainWindow";
 
 HWND MainWindow() { return FindWindowA(kClass, nullptr); }
 
