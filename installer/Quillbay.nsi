@@ -124,7 +124,7 @@ Var Deployment
       System::Free $1
       StrCpy $R9 ${EXIT_CANCELLED}
       ${IfThen} $3 <> 1223 ${|} StrCpy $R9 ${EXIT_FILES} ${|}
-      Push "Administrator rights are needed to install for all users (Windows error $3)."
+      Push "Administrator rights are needed for Quillbay for all users (Windows error $3)."
       Call ${un}Fail
     ${EndIf}
     System::Call '*$1(i, i, p, p, p, p, p, i, i, p, p, p, p, i, i, p, p .r4)'
@@ -155,7 +155,7 @@ Var Deployment
         System::Call 'kernel32::QueryFullProcessImageNameW(p r4, i 0, w .r3, *i ${NSIS_MAX_STRLEN}) i .r2'
         ${If} $2 <> 0
         ${AndIf} $3 == "$INSTDIR\Quillbay.exe"
-          Push "Closing the running Quillbay (process $5) for the upgrade."
+          Push "Closing the running Quillbay (process $5): it saves its settings and ends."
           Call ${un}Log
           System::Call 'user32::PostMessageW(p r8, i r7, p 0, p 0)'
           System::Call 'kernel32::WaitForSingleObject(p r4, i 20000) i .r2'
