@@ -89,7 +89,7 @@ void BM_SaveConfiguration(benchmark::State& state) {
     SimMachine pc;
     FolderFiles files(folder);
     Platform& sim = pc.platform();
-    Platform platform{sim.network, sim.drives, files, sim.registry, sim.shell, sim.environment, sim.clock, sim.ui};
+    Platform platform{sim.network, sim.drives, files, sim.registry, sim.shell, sim.environment, sim.clock, sim.ui, sim.protection};
     TLanguage language;
     TQbyConfiguration configuration(platform, language);
     configuration.Open();

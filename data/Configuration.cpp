@@ -7,8 +7,8 @@
 #include "base/AsciiText.h"
 #include "base/ProductInfo.h"
 #include "data/Languages.h"
-#include "data/PasswordScrambler.h"
 #include "data/StoredLimits.h"
+#include "data/StoredPasswords.h"
 #include "platform/Platform.h"
 #include "platform/WinTypes.h"
 
@@ -50,6 +50,18 @@ bool IsDriveKey(const std::string& key) {
       return true;
   }
   return false;
+}
+
+// A protected value is longer than the password it holds and may run past what the
+// profile functions give back; only this version writes them, and whole, so it is read
+// whole. Any other value is read as the profile functions read it.
+void ReadPassword(DataProtection& protection, const TIniFile& file, const std::string& section,
+                  const std::string& key, std::string& password, std::string& unreadable) {
+  std::string stored = file.ReadWholeString(section, key);
+  if (!IsProtectedPassword(stored)) stored = file.ReadString(section, key, "");
+  TStoredPassword read = ReadStoredPassword(protection, stored);
+  password = std::move(read.Password);
+  unreadable = read.Unreadable ? stored : std::string();
 }
 
 }  // namespace
@@ -170,14 +182,15 @@ void TQbyConfiguration::ReadDriveSection(const TIniFile& file, TNetworkDriveItem
   }
   drive.NetworkName = file.ReadString(section, "NetworkName", "");
   drive.Username = file.ReadString(section, "Username", "");
-  drive.Password = UnscramblePassword(file.ReadString(section, "Password", ""));
+  ReadPassword(platform.protection, file, section, "Password", drive.Password, drive.UnreadablePassword);
   for (size_t n = 0; n < kIndexesRead; ++n) {
     const std::string volumeDrive = file.ReadString(section, Indexed("TrueCryptVolumeDrive", n), "");
     if (volumeDrive.empty()) continue;
     auto volume = std::make_unique<TTrueCryptVolumeItem>();
     volume->Drive = volumeDrive;
     volume->Volume = file.ReadString(section, Indexed("TrueCryptVolumeVolume", n), "");
-    volume->Password = UnscramblePassword(file.ReadString(section, Indexed("TrueCryptVolumePassword", n), ""));
+    ReadPassword(platform.protection, file, section, Indexed("TrueCryptVolumePassword", n), volume->Password,
+                 volume->UnreadablePassword);
     volume->Options = file.ReadString(section, Indexed("TrueCryptVolumeOptions", n), "");
     drive.TrueCryptVolumesList.push_back(std::move(volume));
   }
@@ -231,7 +244,7 @@ void TQbyConfiguration::SaveConfiguration() {
   f.WriteInteger(kPreferences, "MaxNrOfShortReconnectAttempts", p.MaxNrOfShortReconnectAttempts);
 
   for (const auto& item : NetworkDrives) {
-    const TNetworkDriveItem& drive = *item;
+    TNetworkDriveItem& drive = *item;
     const std::string section = DriveSection(drive);
     const std::vector<std::string> foreignLines = f.ReadForeignLines(section, IsDriveKey);
     f.EraseSection(section);
@@ -240,13 +253,15 @@ void TQbyConfiguration::SaveConfiguration() {
     f.WriteString(section, "NetworkLocation", drive.NetworkLocation);
     f.WriteInteger(section, "DriveState", drive.State);
     f.WriteString(section, "Username", drive.Username);
-    f.WriteString(section, "Password", ScramblePassword(drive.Password));
+    f.WriteString(section, "Password", StoredPassword(drive.Password, drive.UnreadablePassword, "drive " + drive.Drive));
     f.WriteString(section, "NetworkName", drive.NetworkName);
     for (size_t n = 0; n < drive.TrueCryptVolumesList.size(); ++n) {
-      const TTrueCryptVolumeItem& volume = *drive.TrueCryptVolumesList[n];
+      TTrueCryptVolumeItem& volume = *drive.TrueCryptVolumesList[n];
       f.WriteString(section, Indexed("TrueCryptVolumeDrive", n), volume.Drive);
       f.WriteString(section, Indexed("TrueCryptVolumeVolume", n), volume.Volume);
-      f.WriteString(section, Indexed("TrueCryptVolumePassword", n), ScramblePassword(volume.Password));
+      f.WriteString(section, Indexed("TrueCryptVolumePassword", n),
+                    StoredPassword(volume.Password, volume.UnreadablePassword,
+                                   "TrueCrypt volume '" + volume.Volume + "' of drive " + drive.Drive));
       f.WriteString(section, Indexed("TrueCryptVolumeOptions", n), volume.Options);
     }
     for (size_t n = 0; n < drive.RunProgramsList.size(); ++n) {
@@ -270,6 +285,21 @@ void TQbyConfiguration::SaveConfiguration() {
   command.insert(command.begin(), '"');
   command.push_back('"');
   SetAutoStart(platform, kAutoStartValueName, command, p.StartAutomaticallyByWindows, RegistryRoot::CurrentUser);
+}
+
+// Sealed for the logged-on user. A password this account could not read is written back
+// as it stands until the user stores a new one, which replaces it for good. Storing it
+// scrambled instead would hand it to anyone with a copy of the file, so a refusal stops
+// the save before the file changes.
+std::string TQbyConfiguration::StoredPassword(const std::string& password, std::string& unreadable,
+                                              const std::string& owner) const {
+  if (password.empty()) return unreadable;
+  unreadable.clear();
+  std::string stored;
+  if (!ProtectPassword(platform.protection, password, stored))
+    throw EIniFileError("Unable to write to " + IniFile->FileName() + ": the password of " + owner +
+                        " cannot be protected for this Windows account.");
+  return stored;
 }
 
 // A longer password would read back cut, while the save reported success.

@@ -38,6 +38,9 @@ class TQbyConfiguration {
   // A password too long to read back whole refuses the save (EIniFileError naming the
   // drive or the volume) before anything changes.
   void RefuseUnstorablePasswords() const;
+  // The form a password takes in the user's file; owner names it in a refusal
+  // (EIniFileError) when the system will not protect it.
+  std::string StoredPassword(const std::string& password, std::string& unreadable, const std::string& owner) const;
   // SaveConfiguration that shows a failure in an error box; false when it failed.
   bool SaveConfigurationReportingErrors();
   // A location just used goes to the front of the history (once, whatever its case), which

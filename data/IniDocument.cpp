@@ -17,8 +17,6 @@
 
 namespace {
 
-constexpr size_t kBufferSize = 2048;  // of the caller's buffer, terminating NUL included
-
 bool IsIniSpace(char16_t c) { return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x1A; }
 
 std::u16string_view Trim(std::u16string_view text) {
@@ -85,17 +83,17 @@ LineParts SplitLine(std::u16string_view text) {
 }
 
 // What the caller's buffer receives for a stored value: cut at NUL, one pair of matching
-// quotes removed, at most kBufferSize - 1 characters. The closing quote is dropped only
+// quotes removed, at most bufferSize - 1 characters. The closing quote is dropped only
 // when the whole rest fits the buffer, so a quoted value of exactly that length loses its
 // last character, as it does with the system function.
-std::u16string CopyEntry(std::u16string_view stored) {
+std::u16string CopyEntry(std::u16string_view stored, size_t bufferSize) {
   std::u16string value(CutAtNul(stored));
   const bool quoted = value.size() >= 2 && (value[0] == u'"' || value[0] == u'\'') &&
                       value.back() == value[0];
   if (quoted) value.erase(0, 1);
   const size_t restLength = value.size();
-  if (value.size() > kBufferSize - 1) value.resize(kBufferSize - 1);
-  if (quoted && kBufferSize >= restLength) value.pop_back();
+  if (value.size() > bufferSize - 1) value.resize(bufferSize - 1);
+  if (quoted && bufferSize >= restLength) value.pop_back();
   return value;
 }
 
@@ -533,21 +531,21 @@ uint32_t TIniDocument::FindKey(const std::string& section, const std::string& ke
   return slot->Id;
 }
 
-std::string TIniDocument::Get(const std::string& section, const std::string& key,
-                              const std::string& def) const {
+std::string TIniDocument::Get(const std::string& section, const std::string& key, const std::string& def,
+                              size_t bufferSize) const {
   std::u16string value;
   const uint32_t line = FindKey(section, key);
   if (line != kNone && lines_[line].Kind == kKey) {
     const std::u16string text = Decode(line);
-    value = CopyEntry(SplitLine(text).Value);
+    value = CopyEntry(SplitLine(text).Value, bufferSize);
   } else {
     // The system drops trailing spaces of the default before treating it like a value.
     std::u16string fallback = ToWide(CutAtNul(def));
     while (fallback.size() > 1 && fallback.back() == u' ') fallback.pop_back();
-    value = CopyEntry(fallback);
+    value = CopyEntry(fallback, bufferSize);
   }
   std::string text = ToAnsi(value);
-  if (text.size() > kBufferSize - 1) text.resize(kBufferSize - 1);
+  if (text.size() > bufferSize - 1) text.resize(bufferSize - 1);
   return text;
 }
 

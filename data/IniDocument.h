@@ -34,8 +34,11 @@ class TIniDocument {
   // The file bytes for the current contents, lines ending in CR LF, in the original encoding.
   std::string Serialize() const;
 
-  // GetPrivateProfileStringA with a 2048-byte buffer: the value, or def when missing.
-  std::string Get(const std::string& section, const std::string& key, const std::string& def) const;
+  // The program's value buffer, terminating NUL included.
+  static constexpr size_t ProfileBufferSize = 2048;
+  // GetPrivateProfileStringA with a buffer of bufferSize bytes: the value, or def when missing.
+  std::string Get(const std::string& section, const std::string& key, const std::string& def,
+                  size_t bufferSize = ProfileBufferSize) const;
   bool Has(const std::string& section, const std::string& key) const;
   // The key names the system lists into a buffer of bufferSize bytes: when they do not
   // all fit, the last one is cut.

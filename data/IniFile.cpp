@@ -69,6 +69,10 @@ std::string TIniFile::ReadString(const std::string& section, const std::string& 
   return document_.Get(section, key, def);
 }
 
+std::string TIniFile::ReadWholeString(const std::string& section, const std::string& key) const {
+  return document_.Get(section, key, "", TIniDocument::Unbounded);
+}
+
 int32_t TIniFile::ReadInteger(const std::string& section, const std::string& key, int32_t def) const {
   int32_t value = 0;
   return ParseIniInteger(document_.Get(section, key, ""), value) ? value : def;

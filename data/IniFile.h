@@ -29,6 +29,8 @@ class TIniFile {
   bool Load();
 
   std::string ReadString(const std::string& section, const std::string& key, const std::string& def) const;
+  // The value however long, where ReadString cuts it at MaxStoredValueLength.
+  std::string ReadWholeString(const std::string& section, const std::string& key) const;
   int32_t ReadInteger(const std::string& section, const std::string& key, int32_t def) const;
   bool ReadBool(const std::string& section, const std::string& key, bool def) const;
   // Key names of the first matching section, in file order, as many as fit the system's

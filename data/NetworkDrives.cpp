@@ -8,6 +8,7 @@ void TNetworkDriveItem::Reset() {
   NetworkLocation.clear();
   Username.clear();
   Password.clear();
+  UnreadablePassword.clear();
   RealLocation.clear();
   NetworkName.clear();
   QbyControl = false;
@@ -65,6 +66,7 @@ void TNetworkDriveItem::AssignConfiguration(const TNetworkDriveItem& source) {
   NetworkName = source.NetworkName;
   Username = source.Username;
   Password = source.Password;
+  UnreadablePassword = source.UnreadablePassword;
   QbyControl = source.QbyControl;
   DeploymentDrive = source.DeploymentDrive;
   TrueCryptVolumesList.clear();

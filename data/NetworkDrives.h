@@ -36,6 +36,9 @@ class TNetworkDriveItem {
   std::string NetworkName;
   std::string Username;
   std::string Password;
+  // The stored form of a password this account cannot read (sealed by another account or
+  // on another machine): written back as it stands while Password stays empty.
+  std::string UnreadablePassword;
   std::string RealLocation;
   bool QbyControl = false;
   bool DeploymentDrive = false;

@@ -43,6 +43,7 @@ void TEngine::ConnectDrives(bool Force, const std::string& Drive) {
       TNetworkDriveItem& item = *NetworkDrives().Items(i);
       if (Selected(item, Force, Drive)) {
         const std::string& drive = item.Drive;
+        ReportUnreadablePassword(item);
         try {
           location = ExpandEnvironment(platform_, item.NetworkLocation);
           if (network.GetUniversalName(drive.c_str(), remote) == win::NO_ERROR) {

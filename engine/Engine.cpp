@@ -1,5 +1,6 @@
 #include "engine/Engine.h"
 
+#include "data/StoredPasswords.h"
 #include "platform/Platform.h"
 
 TEngine::TEngine(Platform& platform, TQbyConfiguration& configuration, const TLanguage& language,
@@ -16,6 +17,11 @@ void TEngine::SyncThreadValues() {
 void TEngine::StorePreferences(const TQbyPrefs& prefs) {
   Prefs() = prefs;
   SyncThreadValues();
+}
+
+void TEngine::ReportUnreadablePassword(const TNetworkDriveItem& drive) {
+  if (!HasUnreadablePassword(drive) || !unreadablePasswordsReported_.insert(drive.Drive).second) return;
+  AddMessage(mkWarning, T(10813) + drive.Drive + "'.");
 }
 
 namespace {

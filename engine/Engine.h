@@ -2,6 +2,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -91,6 +92,9 @@ class TEngine {
  private:
   // Free space of a drive in whole percent, -1 when unknown.
   int32_t MeasureFreeSpace(const TNetworkDriveItem& drive);
+  // Says once per start that the drive goes without a stored password this account
+  // cannot read; the keep-alive runs that follow stay quiet about it.
+  void ReportUnreadablePassword(const TNetworkDriveItem& drive);
   bool TrueCryptProgramExists();
 
   // Marks a run for RunInProgress for its lifetime, also when an error escapes.
@@ -111,4 +115,5 @@ class TEngine {
   TSurfaces& surfaces_;
   int runDepth_ = 0;
   std::function<void(NetworkEventKind)> networkEventSink_;
+  std::set<std::string> unreadablePasswordsReported_;  // drive letters
 };

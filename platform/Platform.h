@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/Clock.h"
+#include "platform/DataProtection.h"
 #include "platform/Drives.h"
 #include "platform/Environment.h"
 #include "platform/Files.h"
@@ -19,4 +20,5 @@ struct Platform {
   Environment& environment;
   Clock& clock;
   UserInterface& ui;
+  DataProtection& protection;
 };

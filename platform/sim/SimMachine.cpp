@@ -5,6 +5,7 @@
 
 #include "platform/WinTypes.h"
 #include "platform/sim/SimClock.h"
+#include "platform/sim/SimDataProtection.h"
 #include "platform/sim/SimDrives.h"
 #include "platform/sim/SimEnvironment.h"
 #include "platform/sim/SimFaults.h"
@@ -25,7 +26,7 @@ class SimMachine::Impl {
         drives(net, faults, files),
         shell(faults, clock, machine.Starts),
         ui(machine, clock, calls),
-        platform{network, drives, files, registry, shell, environment, clock, ui} {}
+        platform{network, drives, files, registry, shell, environment, clock, ui, protection} {}
 
   MainThreadCalls calls;  // made on the thread that creates the machine: the main thread
   SimClock clock;
@@ -38,6 +39,7 @@ class SimMachine::Impl {
   SimShell shell;
   SimEnvironment environment;
   SimUserInterface ui;
+  SimDataProtection protection;
   Platform platform;
   std::function<void(const DeviceChange&)> deviceChange;
   std::function<void(NetworkEventKind)> networkEvent;
@@ -58,6 +60,11 @@ SimMachine::SimMachine() : impl_(std::make_unique<Impl>(*this)) {
 SimMachine::~SimMachine() = default;
 
 Platform& SimMachine::platform() { return impl_->platform; }
+
+// --- Logon ---
+
+void SimMachine::SetAccount(const std::string& account) { impl_->protection.SetAccount(account); }
+void SimMachine::FailDataProtection(bool fail) { impl_->protection.FailProtect(fail); }
 
 // --- Drive letters ---
 

@@ -180,6 +180,13 @@ class SimMachine {
   // Called at every ProcessMessages, before pending work runs (for nesting tests).
   std::function<void()> OnProcessMessages;
 
+  // --- Logon ---
+  // The account whose logon seals and opens protected data ("PC\alice" at first): what
+  // one account protected, another cannot read, as with a file copied to another
+  // computer or a profile that was reset.
+  void SetAccount(const std::string& account);
+  void FailDataProtection(bool fail);  // protecting refuses
+
   // --- Time ---
   int64_t NowMs() const;
   // Moves simulated time forward, firing main-thread timers when due and waking the

@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/Platform.h"
 #include "platform/win32/Win32Clock.h"
+#include "platform/win32/Win32DataProtection.h"
 #include "platform/win32/Win32Drives.h"
 #include "platform/win32/Win32Environment.h"
 #include "platform/win32/Win32Files.h"
@@ -33,5 +34,6 @@ class Win32Platform {
   Win32Environment environment_;
   Win32Clock clock_;
   Win32UserInterface ui_;
+  Win32DataProtection protection_;
   Platform platform_;
 };

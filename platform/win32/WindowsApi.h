@@ -8,6 +8,7 @@
 #include <shellapi.h>
 #include <winnetwk.h>
 #include <commdlg.h>
+#include <dpapi.h>
 
 #undef DeleteFile
 #undef ExpandEnvironmentStrings

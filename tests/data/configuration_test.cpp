@@ -9,6 +9,7 @@
 #include "data/Languages.h"
 #include "data/PasswordScrambler.h"
 #include "data/StoredLimits.h"
+#include "data/StoredPasswords.h"
 #include "platform/WinTypes.h"
 #include "platform/sim/SimMachine.h"
 #include "support/TestApp.h"
@@ -237,13 +238,19 @@ TEST(ConfigurationAcrossRuns, DrivesComeBackAfterReadChangeSaveAndReadAgain) {
   EXPECT_NE(saved.find("[NetworkDrive_D:]\r\nNetworkLocation=\\\\nas\\optical\r\n"), std::string::npos);
   EXPECT_NE(saved.find("[Notes]\r\nOwner=IT department\r\n"), std::string::npos);
   EXPECT_NE(saved.find("[NetworkDrive_M:]\r\nDrive=M:\r\nNetworkLocation=\\\\nas\\music\r\nDriveState=0\r\n"
-                       "Username=\r\nPassword=" + ScramblePassword(m.Password) + "\r\nNetworkName=\r\n"),
+                       "Username=\r\nPassword=!protected:"),
             std::string::npos);
   EXPECT_NE(saved.find("TrueCryptVolumeDrive_0=T:\r\nTrueCryptVolumeVolume_0=H:\\vault.tc\r\n"
-                       "TrueCryptVolumePassword_0=" + ScramblePassword("vault pw") +
-                       "\r\nTrueCryptVolumeOptions_0=/q\r\nRunProgramProgram_0=C:\\p1.exe\r\n"
+                       "TrueCryptVolumePassword_0=!protected:"),
+            std::string::npos);
+  EXPECT_NE(saved.find("\r\nTrueCryptVolumeOptions_0=/q\r\nRunProgramProgram_0=C:\\p1.exe\r\n"
                        "RunProgramParameters_0=--one\r\nRunProgramProgram_1=C:\\p2.exe\r\n"),
             std::string::npos);
+  // The old file's scrambled passwords are rewritten protected; no scrambled form is left.
+  for (const std::string& password : {std::string("secret"), std::string("vault pw"), m.Password}) {
+    EXPECT_EQ(saved.find(ScramblePassword(password)), std::string::npos) << password;
+    EXPECT_EQ(saved.find(password), std::string::npos) << password;
+  }
   EXPECT_EQ(saved.find("TrueCryptVolumeDrive_3"), std::string::npos);
   EXPECT_EQ(saved.find("p6.exe"), std::string::npos);
   EXPECT_EQ(saved.find("RunProgramProgram_5"), std::string::npos);
@@ -565,6 +572,43 @@ TEST(LongPasswords, OneByteMoreCannotBeReadBackSoTheSaveRefusesIt) {
   EXPECT_EQ(next.Drive("M:").Password, "short");
 }
 
+TEST(ProtectedPasswords, AnOlderVersionReadsNoPasswordAndAnUnprotectableOneStopsTheSave) {
+  SimMachine pc;
+  ProgramRun run(pc);
+  const std::string longest = RandomPassword(MaxPasswordLength, 3);
+  run.Drive("H:").NetworkLocation = R"(\\nas\media)";
+  run.Drive("H:").QbyControl = true;
+  run.Drive("H:").Password = "secret";
+  run.Drive("K:").NetworkLocation = R"(\\nas\k)";
+  run.Drive("K:").QbyControl = true;
+  run.Drive("K:").Password = longest;
+  run.configuration.SaveConfiguration();
+  const std::string saved = pc.FileBytes(kIniPath);
+
+  // An older version reads each value cut to 2047 characters and unscrambles it: the
+  // mark stops it at once, so it reads no password rather than a wrong one.
+  ProgramRun reader(pc);
+  const TIniFile& file = *reader.configuration.IniFile;
+  for (const char* drive : {"H:", "K:"}) {
+    const std::string asOlderVersionsRead = file.ReadString(std::string("NetworkDrive_") + drive, "Password", "");
+    EXPECT_TRUE(IsProtectedPassword(asOlderVersionsRead)) << drive;
+    EXPECT_EQ(UnscramblePassword(asOlderVersionsRead), "") << drive;
+  }
+  EXPECT_EQ(reader.Drive("K:").Password, longest);
+
+  // Storing a password scrambled instead would give it to anyone with a copy of the file.
+  pc.FailDataProtection(true);
+  run.Drive("H:").Password = "changed";
+  EXPECT_FALSE(run.configuration.SaveConfigurationReportingErrors());
+  ASSERT_EQ(pc.MessageBoxes.size(), 1u);
+  EXPECT_EQ(pc.MessageBoxes[0].Text,
+            "Unable to write to " + kIniPath + ": the password of drive H: cannot be protected for this Windows account.");
+  EXPECT_EQ(pc.FileBytes(kIniPath), saved);
+  pc.FailDataProtection(false);
+  EXPECT_TRUE(run.configuration.SaveConfigurationReportingErrors());
+  EXPECT_EQ(ProgramRun(pc).Drive("H:").Password, "changed");
+}
+
 TEST(HandEditedDriveSections, ForeignLinesSurviveEverySaveByteForByte) {
   SimMachine pc;
   const std::string longValue(3000, 'v');
@@ -591,7 +635,7 @@ TEST(HandEditedDriveSections, ForeignLinesSurviveEverySaveByteForByte) {
     const std::string saved = pc.FileBytes(kIniPath);
     EXPECT_NE(saved.find("NetworkName=\r\n" + expectedSection), std::string::npos);
     EXPECT_NE(saved.find("[Other]\r\nk=v\r\n"), std::string::npos);
-    EXPECT_EQ(saved.find("Password=" + ScramblePassword("secret")), saved.rfind("Password="));
+    EXPECT_EQ(saved.find("Password=!protected:"), saved.rfind("Password="));
   }
   ProgramRun last(pc);
   EXPECT_EQ(last.Drive("H:").Username, "alice2");

@@ -11,6 +11,7 @@ void FillDrive(TNetworkDriveItem& drive, int volumes, int programs) {
   drive.NetworkName = "Media";
   drive.Username = "alice";
   drive.Password = "s3cret";
+  drive.UnreadablePassword = "!protected:elsewhere";
   drive.RealLocation = R"(\\nas\media)";
   drive.QbyControl = true;
   drive.DeploymentDrive = true;
@@ -23,6 +24,7 @@ void FillDrive(TNetworkDriveItem& drive, int volumes, int programs) {
     volume->Drive = std::string(1, static_cast<char>('T' + i)) + ":";
     volume->Volume = R"(H:\vault)" + std::to_string(i) + ".tc";
     volume->Password = "pw" + std::to_string(i);
+    volume->UnreadablePassword = "!protected:" + std::to_string(i);
     volume->Options = "/q";
     drive.TrueCryptVolumesList.push_back(std::move(volume));
   }
@@ -39,6 +41,7 @@ void ExpectNotUnderControl(const TNetworkDriveItem& drive) {
   EXPECT_TRUE(drive.NetworkName.empty());
   EXPECT_TRUE(drive.Username.empty());
   EXPECT_TRUE(drive.Password.empty());
+  EXPECT_TRUE(drive.UnreadablePassword.empty());
   EXPECT_TRUE(drive.RealLocation.empty());
   EXPECT_FALSE(drive.QbyControl);
   EXPECT_FALSE(drive.DeploymentDrive);
@@ -82,6 +85,7 @@ TEST(DriveRecords, CopyIsDeepAndReplacesTheTargetsLists) {
   EXPECT_EQ(target.Drive, "H:");
   EXPECT_EQ(target.DriveNumber, 8);
   EXPECT_EQ(target.Password, "s3cret");
+  EXPECT_EQ(target.UnreadablePassword, "!protected:elsewhere");  // a dialog's save must keep it
   EXPECT_EQ(target.State, dsConnected);
   EXPECT_EQ(target.FreeSpace, 42);
   EXPECT_TRUE(target.DeploymentDrive);
@@ -91,6 +95,7 @@ TEST(DriveRecords, CopyIsDeepAndReplacesTheTargetsLists) {
   for (size_t i = 0; i < 3; ++i) {
     EXPECT_EQ(target.TrueCryptVolumesList[i]->Volume, source.TrueCryptVolumesList[i]->Volume);
     EXPECT_EQ(target.TrueCryptVolumesList[i]->Password, "pw" + std::to_string(i));
+    EXPECT_EQ(target.TrueCryptVolumesList[i]->UnreadablePassword, "!protected:" + std::to_string(i));
     EXPECT_NE(target.TrueCryptVolumesList[i].get(), source.TrueCryptVolumesList[i].get());
   }
   EXPECT_EQ(target.RunProgramsList[1]->Program, R"(C:\Tools\sync1.exe)");

@@ -2,8 +2,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
+#include "data/PasswordScrambler.h"
+#include "engine/HeartBeatThread.h"
 #include "support/ConnectAnswerLines.h"
 #include "support/TestApp.h"
 
@@ -350,4 +353,173 @@ TEST_F(ConnectDrivesRobustness, NestedRunsWhileEventsAreProcessed) {
   EXPECT_EQ(app.surfaces.DriveRows.size(), 2u);
   // Each drive is connected once and reported once; the second look finds it connected.
   EXPECT_THAT(app.NewMessages(), ElementsAre(app.T(10226), app.T(10300) + "H:'.", app.T(10300) + "O:'."));
+}
+
+// ---- Stored passwords across runs of the program ----
+
+namespace {
+
+const std::string kTrueCryptExe = R"(C:\Program Files\TrueCrypt\TrueCrypt.exe)";
+// On a server of its own: Windows refuses a second user name for a server already connected.
+const std::string kCorp = R"(\\corp\projects)";
+
+void AddSafe(TNetworkDriveItem& drive, const std::string& volume, const std::string& password) {
+  auto item = std::make_unique<TTrueCryptVolumeItem>();
+  item->Drive = "T:";
+  item->Volume = volume;
+  item->Password = password;
+  drive.TrueCryptVolumesList.push_back(std::move(item));
+}
+
+int CountOf(const std::vector<std::string>& texts, const std::string& text) {
+  return static_cast<int>(std::count(texts.begin(), texts.end(), text));
+}
+
+}  // namespace
+
+TEST(StoredPasswordsAcrossRuns, StoredThenRestartedTheDriveConnectsAndTheVolumeGetsItsPassword) {
+  SimMachine pc;
+  SimShare& media = pc.AddShare(kMedia);
+  media.RequiredUser = "bob";
+  media.RequiredPassword = "s3cret \"x\"";
+  pc.WriteFile(kTrueCryptExe, "");
+  const std::string volumePassword = R"(va"ult\ pw)";
+  {
+    TestApp first(pc);
+    first.StartWith({{"H:", kMedia, "bob", media.RequiredPassword}});
+    AddSafe(first.Drive("H:"), R"(H:\safe.tc)", volumePassword);
+    first.configuration.Prefs.TrueCryptProgramLocation = kTrueCryptExe;
+    first.configuration.Prefs.DelayVolumeMount = 0;
+    first.configuration.SaveConfiguration();
+  }
+  const std::string saved = pc.FileBytes(ConfigurationFileName(pc.platform()));
+  for (const std::string& password : {media.RequiredPassword, volumePassword}) {
+    EXPECT_EQ(saved.find(password), std::string::npos) << password;
+    EXPECT_EQ(saved.find(ScramblePassword(password)), std::string::npos) << password;
+  }
+
+  TestApp second(pc);
+  second.Start();
+  second.engine.ConnectDrives(false, "");
+
+  EXPECT_EQ(pc.MappingOf('H'), kMedia);
+  const auto adds = CallsOf(pc, "AddConnection2", "H:");
+  ASSERT_EQ(adds.size(), 1u);
+  EXPECT_EQ(adds[0].Password, media.RequiredPassword);
+  ASSERT_EQ(pc.Starts.size(), 2u);  // dismount, then mount
+  EXPECT_EQ(pc.Starts[1].Parameters, R"(/v "H:\safe.tc" /l T: /p "va\"ult\ pw" /q background /f /s)");
+}
+
+TEST(StoredPasswordsAcrossRuns, AnOldFileIsRewrittenProtectedAndDeploymentPasswordsStayScrambled) {
+  SimMachine pc;
+  SimShare& media = pc.AddShare(kMedia);
+  media.RequiredUser = "bob";
+  media.RequiredPassword = "old pw";
+  SimShare& office = pc.AddShare(kCorp);
+  office.RequiredUser = "corp";
+  office.RequiredPassword = "corp pw";
+  const std::string ini = ConfigurationFileName(pc.platform());
+  pc.WriteFile(ini, "[NetworkDrive_H:]\r\nNetworkLocation=\\\\nas\\media\r\nUsername=bob\r\nPassword=" +
+                        ScramblePassword("old pw") + "\r\n");
+  const std::string deployment = "[NetworkDrive_O:]\r\nNetworkLocation=\\\\corp\\projects\r\nUsername=corp\r\n"
+                                 "Password=" + ScramblePassword("corp pw") + "\r\n";
+  pc.WriteFile(DeploymentFileName(pc.platform()), deployment);
+
+  for (int run = 1; run <= 2; ++run) {
+    SCOPED_TRACE("run " + std::to_string(run));
+    TestApp app(pc);
+    app.Start();
+    app.engine.ConnectDrives(false, "");
+    EXPECT_EQ(app.Drive("H:").State, dsConnected);
+    EXPECT_EQ(CallsOf(pc, "AddConnection2", "H:").back().Password, "old pw");
+    EXPECT_TRUE(app.Drive("O:").DeploymentDrive);
+    EXPECT_EQ(app.Drive("O:").State, dsConnected);
+    EXPECT_EQ(CallsOf(pc, "AddConnection2", "O:").back().Password, "corp pw");
+
+    app.configuration.SaveConfiguration();
+    const std::string saved = pc.FileBytes(ini);
+    EXPECT_NE(saved.find("Username=bob\r\nPassword=!protected:"), std::string::npos);
+    EXPECT_EQ(saved.find(ScramblePassword("old pw")), std::string::npos);
+    EXPECT_EQ(saved.find("NetworkDrive_O:"), std::string::npos);
+    EXPECT_EQ(pc.FileBytes(DeploymentFileName(pc.platform())), deployment);
+    app.engine.DisconnectDrives(true, "");  // the next run maps the letters anew
+  }
+}
+
+TEST(StoredPasswordsAcrossRuns, ACopyOnAnotherAccountSaysSoOncePerStartAndKeepsTheValues) {
+  SimMachine pc;
+  SimShare& media = pc.AddShare(kMedia);
+  media.RequiredUser = "bob";
+  media.RequiredPassword = "secret";
+  pc.AddShare(kCorp);
+  pc.WriteFile(kTrueCryptExe, "");
+  const std::string ini = ConfigurationFileName(pc.platform());
+  std::string hStored, safeStored;
+  {
+    TestApp first(pc);
+    first.StartWith({{"H:", kMedia, "bob", "secret"}, {"O:", kCorp}});
+    AddSafe(first.Drive("O:"), R"(O:\safe.tc)", "vault");
+    first.configuration.Prefs.TrueCryptProgramLocation = kTrueCryptExe;
+    first.configuration.Prefs.DelayVolumeMount = 0;
+    first.configuration.SaveConfiguration();
+    hStored = first.configuration.IniFile->ReadWholeString("NetworkDrive_H:", "Password");
+    safeStored = first.configuration.IniFile->ReadWholeString("NetworkDrive_O:", "TrueCryptVolumePassword_0");
+  }
+  // The file now belongs to a profile that was reset: the same user, a new logon.
+  pc.SetAccount("LAPTOP\\alice");
+
+  TestApp app(pc);
+  app.Start();
+  EXPECT_EQ(app.Drive("H:").Username, "bob");
+  EXPECT_EQ(app.Drive("H:").Password, "");
+  EXPECT_EQ(app.Drive("O:").TrueCryptVolumesList.at(0)->Password, "");
+  app.engine.UpdateDriveStatus();
+  app.NewMessages();
+  app.engine.ConnectDrives(false, "");
+  const std::string hLine = app.T(10813) + "H:'.";
+  const std::string oLine = app.T(10813) + "O:'.";
+  const std::vector<std::string> first = app.NewMessages();
+  ASSERT_GE(first.size(), 4u);
+  EXPECT_EQ(first[0], hLine);
+  EXPECT_EQ(first[1], app.T(10302) + "H:' (\"Logon failure: unknown user name or bad password\").");
+  EXPECT_EQ(first[2], oLine);
+  EXPECT_EQ(first[3], app.T(10300) + "O:'.");
+  EXPECT_EQ(app.ImageOf(hLine), mkWarning);
+  EXPECT_EQ(CallsOf(pc, "AddConnection2", "H:").back().Password, "");  // as if none were stored
+  EXPECT_EQ(pc.Starts.back().Parameters, R"(/v "O:\safe.tc" /l T: /q background)");  // TrueCrypt asks
+
+  // The keep-alive tries H: again and again; the line is not repeated.
+  {
+    THeartBeatThread thread(pc.platform(), app.engine);
+    pc.Advance(60000 + 3 * 10000);
+  }
+  EXPECT_GE(CallsOf(pc, "AddConnection2", "H:").size(), 4u);
+  EXPECT_EQ(CountOf(app.MessageTexts(), hLine), 1);
+  EXPECT_EQ(CountOf(app.MessageTexts(), oLine), 1);
+
+  // A save keeps what this account cannot read, until the user stores a new password.
+  app.configuration.SaveConfiguration();
+  TIniFile file(pc.platform(), ini);
+  ASSERT_TRUE(file.Load());
+  EXPECT_EQ(file.ReadWholeString("NetworkDrive_H:", "Password"), hStored);
+  EXPECT_EQ(file.ReadWholeString("NetworkDrive_O:", "TrueCryptVolumePassword_0"), safeStored);
+  app.Drive("H:").Password = "secret";
+  app.configuration.SaveConfiguration();
+  app.Drive("H:").Password = "";  // cleared again later: the unreadable value is gone for good
+  app.configuration.SaveConfiguration();
+  ASSERT_TRUE(file.Load());
+  EXPECT_EQ(file.ReadWholeString("NetworkDrive_H:", "Password"), "");
+  EXPECT_EQ(file.ReadWholeString("NetworkDrive_O:", "TrueCryptVolumePassword_0"), safeStored);
+
+  // The next start says it again, once, for what is still unreadable.
+  app.Drive("H:").Password = "secret";
+  app.configuration.SaveConfiguration();
+  TestApp next(pc);
+  next.Start();
+  EXPECT_EQ(next.Drive("H:").Password, "secret");
+  next.engine.ConnectDrives(false, "");
+  next.engine.ConnectDrives(true, "");
+  EXPECT_EQ(CountOf(next.MessageTexts(), hLine), 0);
+  EXPECT_EQ(CountOf(next.MessageTexts(), oLine), 1);
+  EXPECT_EQ(next.Drive("H:").State, dsConnected);
 }

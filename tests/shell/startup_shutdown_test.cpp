@@ -43,7 +43,7 @@ struct ObservingShell : Shell {
 };
 
 Platform WithShell(const Platform& b, Shell& shell) {
-  return Platform{b.network, b.drives, b.files, b.registry, shell, b.environment, b.clock, b.ui};
+  return Platform{b.network, b.drives, b.files, b.registry, shell, b.environment, b.clock, b.ui, b.protection};
 }
 
 struct StartupShutdown : ::testing::Test, MainWindowTest {
@@ -436,7 +436,7 @@ TEST_F(StartupShutdown, AStartUpThatFailsSaysWhyAndLeavesTheConfigurationAlone) 
   const std::string before = ConfigurationText();
   BrokenDrives drives(pc.platform().drives);
   const Platform& b = pc.platform();
-  Platform broken{b.network, drives, b.files, b.registry, b.shell, b.environment, b.clock, b.ui};
+  Platform broken{b.network, drives, b.files, b.registry, b.shell, b.environment, b.clock, b.ui, b.protection};
   SimProcess process(mutexes);
   SimWindowSystem windows(pc);
 

@@ -46,10 +46,10 @@ uint32_t ThrowingNetwork::GetUniversalName(const char* local, std::string& remot
 }
 
 Platform WithNetwork(const Platform& b, Network& network) {
-  return Platform{network, b.drives, b.files, b.registry, b.shell, b.environment, b.clock, b.ui};
+  return Platform{network, b.drives, b.files, b.registry, b.shell, b.environment, b.clock, b.ui, b.protection};
 }
 Platform WithClock(const Platform& b, Clock& clock) {
-  return Platform{b.network, b.drives, b.files, b.registry, b.shell, b.environment, clock, b.ui};
+  return Platform{b.network, b.drives, b.files, b.registry, b.shell, b.environment, clock, b.ui, b.protection};
 }
 
 TestApp::TestApp(SimMachine& machine)

@@ -10,6 +10,8 @@
 #include "data/Configuration.h"
 #include "data/Languages.h"
 #include "data/PasswordScrambler.h"
+#include "data/StoredLimits.h"
+#include "data/StoredPasswords.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace {
@@ -147,8 +149,17 @@ TEST(ConfigurationOnWindows, FilesOnDiskReadAndWriteLikeTheProfileFunctions) {
   EXPECT_EQ(Profile(path, section, "Drive"), user);
   EXPECT_EQ(Profile(path, section, "DriveState"), "1");
   EXPECT_EQ(Profile(path, section, "Username"), "alice");
-  EXPECT_EQ(Profile(path, section, "Password"), ScramblePassword("secret"));
-  EXPECT_EQ(Profile(path, section, "TrueCryptVolumePassword_0"), ScramblePassword("vault"));
+  // The old file's scrambled password is rewritten protected; neither it nor its scrambled
+  // form is left in the file, and an older version's unscrambling reads no password.
+  for (const char* key : {"Password", "TrueCryptVolumePassword_0"}) {
+    EXPECT_EQ(Profile(path, section, key).rfind(kProtectedPasswordMark, 0), 0u) << key;
+    EXPECT_EQ(UnscramblePassword(Profile(path, section, key)), "") << key;
+  }
+  const std::string saved = ReadBytes(path);
+  for (const char* password : {"secret", "vault"}) {
+    EXPECT_EQ(saved.find(password), std::string::npos) << password;
+    EXPECT_EQ(saved.find(ScramblePassword(password)), std::string::npos) << password;
+  }
   EXPECT_EQ(Profile(path, "NetworkDrive_" + deployed, "NetworkLocation"), "<missing>");
   EXPECT_EQ(Profile(path, "NetworkLocationHistoryList", "0"), "\\\\nas\\media");
   EXPECT_EQ(Profile(path, "NetworkLocationHistoryList", "1"), "<missing>");
@@ -164,6 +175,30 @@ TEST(ConfigurationOnWindows, FilesOnDiskReadAndWriteLikeTheProfileFunctions) {
   EXPECT_EQ(second->NetworkDrives.FindDrive(user)->Password, "secret");
   EXPECT_EQ(second->NetworkDrives.FindDrive(user)->TrueCryptVolumesList.at(0)->Password, "vault");
   EXPECT_EQ(second->NetworkLocationHistoryList.size(), 2u);
+}
+
+TEST(ConfigurationOnWindows, TheLongestPasswordIsProtectedAndComesBackWhole) {
+  RealProfile profile;
+  std::string longest;
+  for (size_t i = 0; longest.size() < MaxPasswordLength; ++i) {
+    const char c = static_cast<char>(i * 131 + 7);
+    if (c != '\0' && c != '\r' && c != '\n') longest += c;
+  }
+  const std::string letter = FreeLetters().substr(0, 1) + ":";
+  auto run = profile.Start();
+  TNetworkDriveItem* drive = run->NetworkDrives.FindDrive(letter);
+  ASSERT_NE(drive, nullptr) << "needs a free drive letter";
+  drive->NetworkLocation = "\\\\nas\\media";
+  drive->QbyControl = true;
+  drive->Password = longest;
+  run->SaveConfiguration();
+
+  // Its sealed form runs past the 2047 characters an older version reads.
+  const std::string cut = Profile(profile.iniPath, "NetworkDrive_" + letter, "Password");
+  EXPECT_EQ(cut.size(), MaxStoredValueLength);
+  EXPECT_EQ(UnscramblePassword(cut), "");
+  EXPECT_EQ(ReadBytes(profile.iniPath).find(longest.substr(0, 16)), std::string::npos);
+  EXPECT_EQ(profile.Start()->NetworkDrives.FindDrive(letter)->Password, longest);
 }
 
 TEST(ConfigurationOnWindows, AFileLockedAtStartUpIsNotOverwritten) {

@@ -90,7 +90,7 @@ void SaveBitmap(HWND window, const std::string& path) {
 }
 
 Platform WithUserInterface(const Platform& b, UserInterface& ui) {
-  return Platform{b.network, b.drives, b.files, b.registry, b.shell, b.environment, b.clock, ui};
+  return Platform{b.network, b.drives, b.files, b.registry, b.shell, b.environment, b.clock, ui, b.protection};
 }
 
 // The program on the simulated machine, but with real dialogs and message boxes.

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "platform/win32/Win32DataProtection.h"
 #include "platform/win32/Win32DeviceChange.h"
 #include "platform/win32/Win32Platform.h"
 #include "tests/win/RecordedStart.h"
@@ -507,6 +508,26 @@ TEST(Win32Environment, CodePageConversionsAsTheSystemDoesThem) {
 }
 
 // ----------------------------------------------------------------------------- clock
+
+TEST(Win32DataProtection, SealedForThisUserOpensOnlyWithTheSameEntropyAndUndamaged) {
+  Win32DataProtection protection;
+  std::string secret;
+  for (int i = 0; i < 300; ++i) secret += static_cast<char>(i * 7);  // every byte value, NUL included
+  std::string sealed;
+  ASSERT_TRUE(protection.Protect(secret, "entropy", sealed));
+  EXPECT_EQ(sealed.find(secret.substr(1, 8)), std::string::npos);
+  std::string opened;
+  ASSERT_TRUE(protection.Unprotect(sealed, "entropy", opened));
+  EXPECT_EQ(opened, secret);
+
+  std::string untouched = "kept";
+  EXPECT_FALSE(protection.Unprotect(sealed, "other entropy", untouched));
+  std::string damaged = sealed;
+  damaged[damaged.size() - 20] ^= 0x55;
+  EXPECT_FALSE(protection.Unprotect(damaged, "entropy", untouched));
+  EXPECT_FALSE(protection.Unprotect("not sealed at all", "entropy", untouched));
+  EXPECT_EQ(untouched, "kept");
+}
 
 TEST(Win32Clock, SleepsWaitsAndTellsTheTime) {
   Win32Clock clock;

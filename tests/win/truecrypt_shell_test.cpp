@@ -50,7 +50,7 @@ struct RealMachine {
   RecordingShell shell{win.platform().shell};
   Platform platform{win.platform().network, win.platform().drives, win.platform().files,
                     win.platform().registry, shell, win.platform().environment,
-                    win.platform().clock, win.platform().ui};
+                    win.platform().clock, win.platform().ui, win.platform().protection};
   TLanguage language;
   TQbyConfiguration configuration{platform, language};
   TSurfaces surfaces{platform};
