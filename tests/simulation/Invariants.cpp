@@ -59,13 +59,14 @@ std::string NothingLeftBusy(SimMachine& pc, TMainForm& form) {
 }
 
 std::string UserDisconnectedStaysDisconnected(SimMachine& pc, TMainForm& form, const TUserView& view) {
-  for (size_t i = view.StepCallsFrom; i < pc.NetCalls.size(); ++i) {
+  for (size_t i = 0; i < pc.NetCalls.size(); ++i) {
     const SimNetCall& call = pc.NetCalls[i];
+    const auto disconnected = view.DisconnectedByUser.find(call.LocalName);
     if ((call.Call == "AddConnection2" || call.Call == "AddConnection") &&
-        view.DisconnectedByUser.count(call.LocalName) != 0)
+        disconnected != view.DisconnectedByUser.end() && i >= disconnected->second)
       return call.LocalName + " was connected again at " + std::to_string(call.AtMs) + " ms";
   }
-  for (const std::string& drive : view.DisconnectedByUser) {
+  for (const auto& [drive, since] : view.DisconnectedByUser) {
     const TNetworkDriveItem* item = Controlled(form, drive);
     if (item != nullptr && item->State != dsDisconnected) return drive + " no longer shows as disconnected";
   }
@@ -126,7 +127,10 @@ std::string WindowShowsTheRecords(TMainForm& form) {
 }
 
 std::string SavedFileEqualsTheRecords(SimMachine& pc, TMainForm& form, TUserView& view) {
+  // A save was tried; it took when writes worked, or when the file changed.
   if (pc.ReplaceCount == view.ReplaceCountBefore) return "";
+  const std::string file = pc.FileBytes(ConfigurationFileName(pc.platform()));
+  if (view.WritesFailed && file == view.FileBefore) return "";
   TLanguage language;
   TQbyConfiguration saved(pc.platform(), language);
   ReadConfigurationAndTexts(saved, language);

@@ -22,8 +22,9 @@ std::string Describe(const std::vector<TDriveConfig>& drives);
 
 // What the user has done and seen, kept by the runner as the run goes.
 struct TUserView {
-  // Drives the user disconnected and has not asked to connect since ("H:").
-  std::set<std::string> DisconnectedByUser;
+  // Drives the user disconnected and has not asked to connect since ("H:"), each with
+  // the first network call of the step made after the user disconnected it.
+  std::map<std::string, size_t> DisconnectedByUser;
   // Since when each drive could have connected without interruption (simulated ms).
   std::map<std::string, int64_t> ConnectableSince;
   // Starts of each program or volume since the program started or the drive came under
@@ -38,9 +39,10 @@ struct TUserView {
   // When the balloon now up was shown.
   int BalloonShownCount = 0;
   int64_t BalloonShownAtMs = 0;
-  // Where the network calls of the step begin in SimMachine::NetCalls.
-  size_t StepCallsFrom = 0;
   int ReplaceCountBefore = 0;
+  // The configuration file when the step began, and whether writes failed in the step.
+  std::string FileBefore;
+  bool WritesFailed = false;
 };
 
 // A named invariant that broke.

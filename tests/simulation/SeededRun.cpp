@@ -158,8 +158,10 @@ class TSeededRun : public TWindowSystem {
   // What the machine recorded has been looked at; it would only grow.
   void Forget() {
     pc_.NetCalls.clear();
-    view_.StepCallsFrom = 0;
+    for (auto& [drive, since] : view_.DisconnectedByUser) since = 0;
     view_.ReplaceCountBefore = pc_.ReplaceCount;
+    view_.FileBefore = pc_.FileBytes(ConfigurationFileName(pc_.platform()));
+    view_.WritesFailed = writesFail_;
     pc_.MessageBoxes.clear();
     pc_.Starts.clear();
   }
@@ -230,8 +232,10 @@ class TSeededRun : public TWindowSystem {
       case TEventKind::NetworkChange: pc_.FireNetworkChange(); break;
       case TEventKind::Resume: pc_.FireResume(); break;
       case TEventKind::SessionReturn: pc_.FireSessionReturn(); break;
-      case TEventKind::DiskFull: pc_.FailWrites(true); break;
-      case TEventKind::DiskFreed: pc_.FailWrites(false); break;
+      case TEventKind::DiskFull:
+        pc_.FailWrites(writesFail_ = view_.WritesFailed = true);
+        break;
+      case TEventKind::DiskFreed: pc_.FailWrites(writesFail_ = false); break;
       default: break;
     }
     inFault_ = false;
@@ -246,8 +250,29 @@ class TSeededRun : public TWindowSystem {
     return form.Surfaces.DriveRows[static_cast<size_t>(row)].Cells[0];
   }
 
-  // The user takes a while over a dialog; the program works on meanwhile.
-  void Dwell(uint32_t pick) { pc_.Advance(static_cast<int64_t>(pick % 90) * 1000); }
+  // The user takes a while over a dialog; the program works on meanwhile, and the
+  // notification-area menu still answers.
+  void Dwell(uint32_t pick) {
+    pc_.Advance(static_cast<int64_t>(pick % 90) * 1000);
+    TMainForm& form = *app_->MainForm;
+    switch ((pick / 90) % 16) {
+      case 0:
+        view_.DisconnectedByUser.clear();
+        form.PopupActionMenuTrayIcon.Items[0].Click();
+        break;
+      case 1:
+        form.PopupActionMenuTrayIcon.Items[1].Click();
+        disconnectedNow_ = "*";
+        AfterUserAction(form);
+        break;
+      case 2:
+        form.PopupActionMenuTrayIcon.Items[4].Click();
+        restartAtMs_ = pc_.NowMs() + static_cast<int64_t>(pick % 600) * 1000;
+        break;
+      default: break;
+    }
+    pc_.Advance(static_cast<int64_t>(pick / 1440 % 30) * 1000);
+  }
 
   void UserAction(TMainForm& form, const TEvent& event) {
     const uint32_t pick = event.Pick;
@@ -314,7 +339,7 @@ class TSeededRun : public TWindowSystem {
       }
       // A drive the user just disconnected, shown disconnected, stays so.
       if ((disconnectedNow_ == "*" || disconnectedNow_ == item->Drive) && item->State == dsDisconnected)
-        view_.DisconnectedByUser.insert(item->Drive);
+        view_.DisconnectedByUser.emplace(item->Drive, pc_.NetCalls.size());
     }
     disconnectedNow_.clear();
   }
@@ -435,7 +460,10 @@ class TSeededRun : public TWindowSystem {
     }
     pc_.Advance(std::max<int64_t>(untilMs - pc_.NowMs(), 0));
     // A new start: the drives the user left disconnected, as saved, stay so; starts count afresh.
-    if (view_.Saved) view_.DisconnectedByUser = view_.SavedDisconnected;
+    if (view_.Saved) {
+      view_.DisconnectedByUser.clear();
+      for (const std::string& drive : view_.SavedDisconnected) view_.DisconnectedByUser.emplace(drive, 0);
+    }
     view_.ConnectableSince.clear();
     view_.Starts.clear();
     view_.BalloonShownCount = 0;
@@ -478,6 +506,12 @@ class TSeededRun : public TWindowSystem {
            << pc_.NowMs() / 86400000 << "), start " << result_.ProgramStarts << ": invariant " << broken.Invariant
            << " broken: " << broken.What << "\nlast events:\n";
     for (const std::string& line : lastEvents_) report << "  " << line << "\n";
+    report << "last network calls:\n";
+    for (size_t i = pc_.NetCalls.size() > 8 ? pc_.NetCalls.size() - 8 : 0; i < pc_.NetCalls.size(); ++i) {
+      const SimNetCall& call = pc_.NetCalls[i];
+      report << "  " << call.AtMs << " ms " << call.Call << " " << call.LocalName << " " << call.RemoteName << " -> "
+             << call.Result << "\n";
+    }
     report << "mapped:";
     for (char letter = 'A'; letter <= 'Z'; ++letter)
       if (!pc_.MappingOf(letter).empty())
@@ -512,6 +546,7 @@ class TSeededRun : public TWindowSystem {
   int64_t endMs_ = 0;
   int64_t restartAtMs_ = 0;
   bool inFault_ = false;
+  bool writesFail_ = false;
 };
 
 }  // namespace
