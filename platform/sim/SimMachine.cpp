@@ -247,6 +247,8 @@ int64_t SimMachine::NowMs() const { return impl_->clock.NowMs(); }
 
 int SimMachine::AttachedThreads() const { return impl_->clock.AttachedThreads(); }
 
+int SimMachine::PendingTimers() const { return impl_->ui.TimerCount(); }
+
 void SimMachine::Settle() {
   impl_->clock.WakeAll();
   impl_->clock.Settle(impl_->calls);

@@ -200,6 +200,8 @@ class SimMachine {
   void Settle();
   // Background threads attached to the clock now.
   int AttachedThreads() const;
+  // Main-thread timers set and not killed.
+  int PendingTimers() const;
 
   class Impl;
 
