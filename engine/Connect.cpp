@@ -82,6 +82,14 @@ void TEngine::ConnectDrives(bool Force, const std::string& Drive) {
           if (connected) {
             item.State = dsConnected;
             if (result == win::NO_ERROR) AddMessage(mkInformation, T(10300) + drive + "'.");
+          } else if (result == win::ERROR_ALREADY_ASSIGNED &&
+                     platform_.drives.GetDriveType((drive + "\\").c_str()) == win::DRIVE_REMOTE &&
+                     !(network.GetUniversalName(drive.c_str(), remote) == win::NO_ERROR &&
+                       !SameTextAscii(remote, location))) {
+            // The letter still holds this drive's own mapping: nothing else took it, its
+            // server does not answer, and that is what the line says.
+            AddMessage(mkError, T(10302) + drive + T(10814));
+            CurrentConnectionError = true;
           } else {
             AddMessage(mkError, T(10302) + drive + ConnectFailureSuffix(result));
             CurrentConnectionError = true;

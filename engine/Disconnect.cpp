@@ -90,7 +90,14 @@ void TEngine::RemoveDrives(const std::string& Drive) {
     });
   }
   UpdateDriveStatus();
-  configuration_.SaveConfigurationReportingErrors();
+  if (!WindowsIsShuttingDown) {
+    configuration_.SaveConfigurationReportingErrors();
+    return;
+  }
+  try {
+    configuration_.SaveConfiguration();  // no box while the session ends: nobody would answer it
+  } catch (const std::exception&) {
+  }
 }
 
 void TEngine::DisconnectForeignDrives(bool Force) {

@@ -40,14 +40,20 @@ int RowOf(const TListView& list, const void* item) {
   return -1;
 }
 
+// Where an entry stands in its list now; -1 once it has gone. Handlers look their entry up
+// again after every question or nested dialog, during which the list may have changed.
+template <typename Entries>
+int IndexOfEntry(const Entries& entries, const void* entry) {
+  for (size_t i = 0; i < entries.size(); ++i)
+    if (entries[i].get() == entry) return static_cast<int>(i);
+  return -1;
+}
+
 // Where the entry a row refers to stands in its list (rows skip entries with empty fields).
 template <typename Entries>
 int PositionOf(const TListView& view, int row, const Entries& entries) {
   if (row < 0 || row >= view.Count()) return -1;
-  const void* item = view.Items()[static_cast<size_t>(row)].Data;
-  for (size_t i = 0; i < entries.size(); ++i)
-    if (entries[i].get() == item) return static_cast<int>(i);
-  return -1;
+  return IndexOfEntry(entries, view.Items()[static_cast<size_t>(row)].Data);
 }
 
 // Swaps the selected entry with its neighbour and keeps it selected; false when it cannot move.
@@ -398,6 +404,9 @@ void TAddNetworkDriveForm::FillRunProgramsList() {
     if (!program->Program.empty())
       ListViewRunPrograms.AddItem({program->Program + " " + program->Parameters, {}, mkProgram, program.get()});
   ListViewRunPrograms.EndUpdate();
+  // A refilled list has no selection, and a refill reports none: the buttons follow here
+  // (the order buttons once the caller has selected again, or not).
+  ListViewRunProgramsChange(ListViewRunPrograms.Selected());
 }
 
 int TAddNetworkDriveForm::ProgramPosition(int row) const {
@@ -405,18 +414,19 @@ int TAddNetworkDriveForm::ProgramPosition(int row) const {
 }
 
 void TAddNetworkDriveForm::ButtonProgramAddClick() {
-  if (!NetworkDriveItem) return;
-  auto& list = NetworkDriveItem->RunProgramsList;
-  if (list.size() >= kMaxProgramsPerDrive) {
+  TNetworkDriveItem* drive = NetworkDriveItem;
+  if (!drive) return;
+  if (drive->RunProgramsList.size() >= kMaxProgramsPerDrive) {
     Tell(engine_.T(10457) + std::to_string(kMaxProgramsPerDrive) + "." + "\r\n" + engine_.T(10458));
   } else {
     runProgramForm_.EditRunProgram.SetText("");
     runProgramForm_.EditParameters.SetText("");
-    if (runProgramForm_.ShowModal() == mrOk && NetworkDriveItem) {
+    if (runProgramForm_.ShowModal() == mrOk && NetworkDriveItem == drive &&
+        drive->RunProgramsList.size() < kMaxProgramsPerDrive) {
       auto program = std::make_unique<TRunProgramItem>();
       program->Program = runProgramForm_.EditRunProgram.Text();
       program->Parameters = runProgramForm_.EditParameters.Text();
-      NetworkDriveItem->RunProgramsList.push_back(std::move(program));
+      drive->RunProgramsList.push_back(std::move(program));
       ControlChanged();
     }
   }
@@ -426,10 +436,14 @@ void TAddNetworkDriveForm::ButtonProgramAddClick() {
 void TAddNetworkDriveForm::ButtonProgramEditClick() {
   const int position = ProgramPosition(ListViewRunPrograms.Selected());
   if (position < 0) return;
-  TRunProgramItem& program = *NetworkDriveItem->RunProgramsList[static_cast<size_t>(position)];
-  runProgramForm_.EditRunProgram.SetText(program.Program);
-  runProgramForm_.EditParameters.SetText(program.Parameters);
+  TNetworkDriveItem* drive = NetworkDriveItem;
+  const TRunProgramItem* edited = drive->RunProgramsList[static_cast<size_t>(position)].get();
+  runProgramForm_.EditRunProgram.SetText(edited->Program);
+  runProgramForm_.EditParameters.SetText(edited->Parameters);
   if (runProgramForm_.ShowModal() != mrOk) return;
+  const int now = NetworkDriveItem == drive ? IndexOfEntry(drive->RunProgramsList, edited) : -1;
+  if (now < 0) return;  // removed meanwhile: there is nothing left to change
+  TRunProgramItem& program = *drive->RunProgramsList[static_cast<size_t>(now)];
   program.Program = runProgramForm_.EditRunProgram.Text();
   program.Parameters = runProgramForm_.EditParameters.Text();
   FillRunProgramsList();
@@ -439,10 +453,14 @@ void TAddNetworkDriveForm::ButtonProgramEditClick() {
 void TAddNetworkDriveForm::ButtonProgramRemoveClick() {
   const int position = ProgramPosition(ListViewRunPrograms.Selected());
   if (position < 0) return;
-  auto& list = NetworkDriveItem->RunProgramsList;
-  if (Ask(engine_.T(10459) + list[static_cast<size_t>(position)]->Program + "' ?") != win::IDYES) return;
-  list.erase(list.begin() + position);
+  TNetworkDriveItem* drive = NetworkDriveItem;
+  const TRunProgramItem* doomed = drive->RunProgramsList[static_cast<size_t>(position)].get();
+  if (Ask(engine_.T(10459) + doomed->Program + "' ?") != win::IDYES) return;
+  const int now = NetworkDriveItem == drive ? IndexOfEntry(drive->RunProgramsList, doomed) : -1;
+  if (now < 0) return;  // already removed while the question was open
+  drive->RunProgramsList.erase(drive->RunProgramsList.begin() + now);
   FillRunProgramsList();
+  ListViewRunProgramsSelectItem();
   ControlChanged();
 }
 
@@ -457,7 +475,7 @@ void TAddNetworkDriveForm::BitBtnMoveProgramUpClick() { MoveProgram(-1); }
 void TAddNetworkDriveForm::BitBtnMoveProgramDownClick() { MoveProgram(+1); }
 
 void TAddNetworkDriveForm::ListViewRunProgramsChange(int row) {
-  const bool selected = row == ListViewRunPrograms.Selected();
+  const bool selected = row >= 0 && row == ListViewRunPrograms.Selected();
   ButtonProgramRemove.SetEnabled(selected);
   ButtonProgramEdit.SetEnabled(selected);
 }
@@ -477,6 +495,7 @@ void TAddNetworkDriveForm::FillTrueCryptVolumesList() {
     if (!volume->Volume.empty() && !volume->Drive.empty())
       ListViewTrueCryptVolumes.AddItem({volume->Drive, {LowerAscii(volume->Volume)}, mkVolume, volume.get()});
   ListViewTrueCryptVolumes.EndUpdate();
+  ListViewTrueCryptVolumesChange(ListViewTrueCryptVolumes.Selected());
 }
 
 int TAddNetworkDriveForm::VolumePosition(int row) const {
@@ -484,23 +503,24 @@ int TAddNetworkDriveForm::VolumePosition(int row) const {
 }
 
 void TAddNetworkDriveForm::ButtonVolumeAddClick() {
-  if (!NetworkDriveItem) return;
-  auto& list = NetworkDriveItem->TrueCryptVolumesList;
-  if (list.size() >= kMaxVolumesPerDrive) {
+  TNetworkDriveItem* drive = NetworkDriveItem;
+  if (!drive) return;
+  if (drive->TrueCryptVolumesList.size() >= kMaxVolumesPerDrive) {
     Tell(engine_.T(10460) + std::to_string(kMaxVolumesPerDrive) + "." + "\r\n" + engine_.T(10458));
   } else {
-    trueCryptVolumeForm_.CurrentDrive = NetworkDriveItem->Drive;
+    trueCryptVolumeForm_.CurrentDrive = drive->Drive;
     trueCryptVolumeForm_.TrueCryptDrive.clear();
     trueCryptVolumeForm_.EditVolume.SetText("");
     trueCryptVolumeForm_.EditPassword.SetText("");
     trueCryptVolumeForm_.EditCommandlineOptions.SetText("");
-    if (trueCryptVolumeForm_.ShowModal() == mrOk && NetworkDriveItem) {
+    if (trueCryptVolumeForm_.ShowModal() == mrOk && NetworkDriveItem == drive &&
+        drive->TrueCryptVolumesList.size() < kMaxVolumesPerDrive) {
       auto volume = std::make_unique<TTrueCryptVolumeItem>();
       volume->Drive = trueCryptVolumeForm_.SelectedDrive();
       volume->Volume = trueCryptVolumeForm_.EditVolume.Text();
       volume->Password = trueCryptVolumeForm_.EditPassword.Text();
       volume->Options = trueCryptVolumeForm_.EditCommandlineOptions.Text();
-      NetworkDriveItem->TrueCryptVolumesList.push_back(std::move(volume));
+      drive->TrueCryptVolumesList.push_back(std::move(volume));
       ControlChanged();
     }
   }
@@ -510,13 +530,17 @@ void TAddNetworkDriveForm::ButtonVolumeAddClick() {
 void TAddNetworkDriveForm::ButtonVolumeEditClick() {
   const int position = VolumePosition(ListViewTrueCryptVolumes.Selected());
   if (position < 0) return;
-  TTrueCryptVolumeItem& volume = *NetworkDriveItem->TrueCryptVolumesList[static_cast<size_t>(position)];
-  trueCryptVolumeForm_.CurrentDrive = NetworkDriveItem->Drive;
-  trueCryptVolumeForm_.TrueCryptDrive = volume.Drive;
-  trueCryptVolumeForm_.EditVolume.SetText(volume.Volume);
-  trueCryptVolumeForm_.EditPassword.SetText(volume.Password);
-  trueCryptVolumeForm_.EditCommandlineOptions.SetText(volume.Options);
+  TNetworkDriveItem* drive = NetworkDriveItem;
+  const TTrueCryptVolumeItem* edited = drive->TrueCryptVolumesList[static_cast<size_t>(position)].get();
+  trueCryptVolumeForm_.CurrentDrive = drive->Drive;
+  trueCryptVolumeForm_.TrueCryptDrive = edited->Drive;
+  trueCryptVolumeForm_.EditVolume.SetText(edited->Volume);
+  trueCryptVolumeForm_.EditPassword.SetText(edited->Password);
+  trueCryptVolumeForm_.EditCommandlineOptions.SetText(edited->Options);
   if (trueCryptVolumeForm_.ShowModal() != mrOk) return;
+  const int now = NetworkDriveItem == drive ? IndexOfEntry(drive->TrueCryptVolumesList, edited) : -1;
+  if (now < 0) return;  // removed meanwhile: there is nothing left to change
+  TTrueCryptVolumeItem& volume = *drive->TrueCryptVolumesList[static_cast<size_t>(now)];
   volume.Drive = trueCryptVolumeForm_.SelectedDrive();
   volume.Volume = trueCryptVolumeForm_.EditVolume.Text();
   volume.Password = trueCryptVolumeForm_.EditPassword.Text();
@@ -528,10 +552,14 @@ void TAddNetworkDriveForm::ButtonVolumeEditClick() {
 void TAddNetworkDriveForm::ButtonVolumeRemoveClick() {
   const int position = VolumePosition(ListViewTrueCryptVolumes.Selected());
   if (position < 0) return;
-  auto& list = NetworkDriveItem->TrueCryptVolumesList;
-  if (Ask(engine_.T(10461) + list[static_cast<size_t>(position)]->Volume + "' ?") != win::IDYES) return;
-  list.erase(list.begin() + position);
+  TNetworkDriveItem* drive = NetworkDriveItem;
+  const TTrueCryptVolumeItem* doomed = drive->TrueCryptVolumesList[static_cast<size_t>(position)].get();
+  if (Ask(engine_.T(10461) + doomed->Volume + "' ?") != win::IDYES) return;
+  const int now = NetworkDriveItem == drive ? IndexOfEntry(drive->TrueCryptVolumesList, doomed) : -1;
+  if (now < 0) return;  // already removed while the question was open
+  drive->TrueCryptVolumesList.erase(drive->TrueCryptVolumesList.begin() + now);
   FillTrueCryptVolumesList();
+  ListViewTrueCryptVolumesSelectItem();
   ControlChanged();
 }
 
@@ -546,7 +574,7 @@ void TAddNetworkDriveForm::BitBtnMoveVolumeUpClick() { MoveVolume(-1); }
 void TAddNetworkDriveForm::BitBtnMoveVolumeDownClick() { MoveVolume(+1); }
 
 void TAddNetworkDriveForm::ListViewTrueCryptVolumesChange(int row) {
-  const bool selected = row == ListViewTrueCryptVolumes.Selected();
+  const bool selected = row >= 0 && row == ListViewTrueCryptVolumes.Selected();
   ButtonVolumeRemove.SetEnabled(selected);
   ButtonVolumeEdit.SetEnabled(selected);
 }
@@ -564,6 +592,7 @@ void TAddNetworkDriveForm::LabelRunProgramsNowClick() {
     Tell(engine_.T(10464));
   else
     engine_.RunPrograms(*NetworkDriveItem, true);
+  KeepOnceOnlyFlags();
 }
 
 void TAddNetworkDriveForm::LabelMountVolumesNowClick() {
@@ -572,6 +601,17 @@ void TAddNetworkDriveForm::LabelMountVolumesNowClick() {
     Tell(engine_.T(10465));
   else
     engine_.MountVolumes(*NetworkDriveItem, true);
+  KeepOnceOnlyFlags();
+}
+
+// A run from here marks the working copy; the live drive is marked as well, since a save
+// copies only the configuration back and its connect would otherwise start them again.
+void TAddNetworkDriveForm::KeepOnceOnlyFlags() {
+  if (!NetworkDriveItem) return;
+  TNetworkDriveItem* live = engine_.NetworkDrives().FindDrive(NetworkDriveItem->Drive);
+  if (!live) return;
+  live->ProgramsHaveBeenRunned = live->ProgramsHaveBeenRunned || NetworkDriveItem->ProgramsHaveBeenRunned;
+  live->VolumesHaveBeenMounted = live->VolumesHaveBeenMounted || NetworkDriveItem->VolumesHaveBeenMounted;
 }
 
 void TAddNetworkDriveForm::LabelRunProgramsNowMouseEnter() { platform_.ui.SetHandCursor(true); }

@@ -89,6 +89,7 @@ class TAddNetworkDriveForm : public TForm {
   int VolumePosition(int row) const;
   void MoveProgram(int step);
   void MoveVolume(int step);
+  void KeepOnceOnlyFlags();
   int Ask(const std::string& text);
   void Tell(const std::string& text, MessageBoxKind kind = MessageBoxKind::Information);
 

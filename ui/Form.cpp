@@ -5,7 +5,11 @@
 
 TForm::TForm(Platform& platform) : platform_(platform) {}
 
-int TForm::ShowModal() { return platform_.ui.ShowModal(*this); }
+int TForm::ShowModal() {
+  // A window already on screen is not shown a second time over itself.
+  if (showing_) return mrCancel;
+  return platform_.ui.ShowModal(*this);
+}
 
 void TForm::SetModalResult(int result) {
   if (result == mrNone) {

@@ -47,7 +47,12 @@ TMainForm::TMainForm(Platform& p, THtmlHelp& help)
   TrayIcon.PopupMenu = &PopupActionMenuTrayIcon;
   TrayIcon.OnDblClick = [this] { TrayIconDblClick(); };
   Surfaces.OnDriveRowsRebuilt = [this] {
-    // A rebuilt list has no selection any more.
+    // The drive the user selected stays selected while it is still listed, so that a
+    // survey does not take the Drives menu's target away while the user reaches for it.
+    Surfaces.SelectedDriveRow = -1;
+    for (size_t row = 0; row < Surfaces.DriveRows.size() && !selectedDrive_.empty(); ++row)
+      if (Surfaces.DriveRows[row].Drive && Surfaces.DriveRows[row].Drive->Drive == selectedDrive_)
+        Surfaces.SelectedDriveRow = static_cast<int>(row);
     ListViewNetworkDrivesSelectItem();
     if (OnDriveRowsRebuilt) OnDriveRowsRebuilt();
   };

@@ -195,6 +195,7 @@ class TMainForm {
   bool configurationRead_ = false;  // nothing is saved over a file start-up did not read
   bool destroyed_ = false;
   bool terminated_ = false;
+  std::string selectedDrive_;  // the drive the user selected, kept across rebuilt rows
 };
 
 // The welcome of the first run, fixed English.

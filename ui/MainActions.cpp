@@ -11,6 +11,7 @@ void TMainForm::ListViewNetworkDrivesSelectItem() {
                           &AMDrivesRemoveNetworkDrive, &AMDrivesNetworkDriveProperties, &AMDrivesOpenNetworkDrive})
     action->Enabled = false;
   const TNetworkDriveItem* drive = SelectedDrive();
+  selectedDrive_ = drive ? drive->Drive : "";
   if (drive == nullptr) return;
   AMDrivesConnectSelectedDrive.Enabled = true;
   AMDrivesRemoveNetworkDrive.Enabled = true;

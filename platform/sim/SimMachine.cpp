@@ -233,6 +233,8 @@ void SimMachine::SetWindowsVersion(uint32_t major, uint32_t minor) { impl_->envi
 
 void SimMachine::AnswerNext(int answer) { impl_->ui.AnswerNext(answer); }
 
+void SimMachine::WhileAsking(std::function<void()> user) { impl_->ui.WhileAsking(std::move(user)); }
+
 bool SimMachine::BusyCursor() const { return impl_->ui.Busy(); }
 
 bool SimMachine::HandCursor() const { return impl_->ui.Hand(); }

@@ -164,6 +164,8 @@ class SimMachine {
   // Answers for the next message boxes in order; without one, OK boxes answer IDOK and
   // Yes/No boxes IDNO.
   void AnswerNext(int answer);
+  // What the user does elsewhere while the next message box is open, before answering it.
+  void WhileAsking(std::function<void()> user);
   std::vector<SimMessageBox> MessageBoxes;
   bool BusyCursor() const;
   bool HandCursor() const;

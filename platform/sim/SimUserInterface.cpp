@@ -11,6 +11,11 @@ constexpr uint32_t UserTimerMinimum = 10;  // Windows raises shorter intervals t
 }
 
 int SimUserInterface::MessageBox(const std::string& text, const std::string& caption, MessageBoxKind kind) {
+  if (!askingUsers_.empty()) {
+    std::function<void()> user = std::move(askingUsers_.front());
+    askingUsers_.pop_front();
+    if (user) user();
+  }
   int answer = kind == MessageBoxKind::Question ? win::IDNO : win::IDOK;
   if (!answers_.empty()) {
     answer = answers_.front();

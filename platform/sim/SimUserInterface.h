@@ -31,6 +31,8 @@ class SimUserInterface : public UserInterface {
   void ChooseFile(std::string fileName) { fileAnswers_.push_back(std::move(fileName)); }
   bool Hand() const { return hand_; }
   void AnswerNext(int answer) { answers_.push_back(answer); }
+  // What the user does elsewhere while the next message box is open, before answering it.
+  void WhileAsking(std::function<void()> user) { askingUsers_.push_back(std::move(user)); }
   bool Busy() const { return busy_; }
   std::optional<int64_t> NextTimerDue() const;
   int TimerCount() const { return static_cast<int>(timers_.size()); }
@@ -50,6 +52,7 @@ class SimUserInterface : public UserInterface {
   bool busy_ = false;
   bool hand_ = false;
   std::deque<std::function<void()>> modalUsers_;
+  std::deque<std::function<void()>> askingUsers_;
   std::deque<std::string> fileAnswers_;
   std::map<uint32_t, Timer> timers_;
   uint32_t nextTimerId_ = 1;

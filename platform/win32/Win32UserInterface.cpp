@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "platform/win32/ModalStack.h"
 #include "platform/win32/SystemLibrary.h"
 
 namespace {
@@ -79,7 +80,9 @@ Win32UserInterface::~Win32UserInterface() {
 }
 
 int Win32UserInterface::MessageBox(const std::string& text, const std::string& caption, MessageBoxKind kind) {
-  return MessageBoxA(owner_, text.c_str(), caption.c_str(), MessageBoxFlags(kind));
+  HWND owner = ModalStack::Owner(owner_);
+  ModalStack::Entry box(nullptr);
+  return MessageBoxA(owner, text.c_str(), caption.c_str(), MessageBoxFlags(kind));
 }
 
 void Win32UserInterface::SetBusyCursor(bool busy) { SetCursor(LoadCursorA(nullptr, busy ? IDC_WAIT : IDC_ARROW)); }
@@ -87,7 +90,7 @@ void Win32UserInterface::SetBusyCursor(bool busy) { SetCursor(LoadCursorA(nullpt
 void Win32UserInterface::SetHandCursor(bool hand) { SetCursor(LoadCursorA(nullptr, hand ? IDC_HAND : IDC_ARROW)); }
 
 int Win32UserInterface::ShowModal(ModalWindow& window) {
-  if (presenter_) return presenter_(window, owner_);
+  if (presenter_) return presenter_(window, ModalStack::Owner(owner_));
   window.ModalShow();
   window.ModalEscape();
   window.ModalHide();
@@ -103,7 +106,7 @@ bool Win32UserInterface::OpenFileDialog(const OpenFileRequest& request, std::str
   char file[MAX_PATH] = {};
   OPENFILENAMEA ofn = {};
   ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = GetActiveWindow() ? GetActiveWindow() : owner_;
+  ofn.hwndOwner = ModalStack::Owner(owner_);
   ofn.lpstrFilter = filter.c_str();
   ofn.lpstrFile = file;
   ofn.nMaxFile = sizeof file;
@@ -112,7 +115,9 @@ bool Win32UserInterface::OpenFileDialog(const OpenFileRequest& request, std::str
   // The dialog's library is loaded the first time a file is chosen, not at start.
   static const auto getOpenFileName =
       FindFunction<decltype(&GetOpenFileNameA)>(LoadSystemLibrary("comdlg32.dll"), "GetOpenFileNameA");
-  if (getOpenFileName == nullptr || !getOpenFileName(&ofn)) return false;
+  if (getOpenFileName == nullptr) return false;
+  ModalStack::Entry dialog(nullptr);
+  if (!getOpenFileName(&ofn)) return false;
   fileName = file;
   return true;
 }

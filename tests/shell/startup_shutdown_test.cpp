@@ -195,6 +195,18 @@ TEST_F(StartupShutdown, EndOfSessionRemovesDrivesOnceKeepsVolumesAndSaves) {
   EXPECT_EQ(pc.ReplaceCount, saves + 1);
 }
 
+TEST_F(StartupShutdown, AFailingSaveDuringTheEndOfASessionShowsNoBox) {
+  pc.AddShare(kMedia);
+  WriteConfiguration(With([](TestPrefs& p) { p.RemoveAllNetworkDrivesOnExit = true; }), {{"H:", kMedia}});
+  TMainForm& f = Start();
+  pc.FailWrites(true);
+  const size_t boxes = pc.MessageBoxes.size();
+  EXPECT_TRUE(f.WMQueryEndSession());  // removes the drives and saves
+  f.WMEndSession(true);
+  EXPECT_EQ(pc.MessageBoxes.size(), boxes) << "nobody is there to answer a box";
+  EXPECT_EQ(pc.MappingOf('H'), "");
+}
+
 TEST_F(StartupShutdown, ACancelledSessionEndLeavesANormalExitLater) {
   pc.AddShare(kMedia);
   pc.WriteFile(kTrueCrypt, "exe");

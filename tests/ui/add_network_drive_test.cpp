@@ -292,6 +292,75 @@ TEST_F(Dialogs, ASingleProgramEnablesNoOrderButton) {
   });
 }
 
+// While a question or a nested dialog is open, the user may act in the dialog behind it
+// (a second Remove, a Remove of the entry being edited, another Add): afterwards each
+// handler finds its entry again, so nothing is erased twice or written through.
+TEST_F(Dialogs, HandlersFindTheirEntryAgainAfterAQuestionOrANestedDialog) {
+  StartWith({{"H:", kMedia}});
+  for (const char* name : {"A.exe", "B.exe", "C.exe"}) {
+    auto program = std::make_unique<TRunProgramItem>();
+    program->Program = name;
+    app.Drive("H:").RunProgramsList.push_back(std::move(program));
+  }
+  for (const char* path : {"v0", "v1"}) {
+    auto v = std::make_unique<TTrueCryptVolumeItem>();
+    v->Drive = "T:";
+    v->Volume = path;
+    app.Drive("H:").TrueCryptVolumesList.push_back(std::move(v));
+  }
+  EditDrive("H:", [&](TAddNetworkDriveForm& form) {
+    // Remove, and while its question is open Remove again; both answered Yes.
+    form.ListViewRunPrograms.Select(2);
+    pc.AnswerNext(win::IDYES);
+    pc.WhileAsking([&] {
+      pc.AnswerNext(win::IDYES);
+      form.ButtonProgramRemove.Click();
+    });
+    form.ButtonProgramRemove.Click();
+    EXPECT_THAT(Rows(form.ListViewRunPrograms), ElementsAre("A.exe ", "B.exe "));
+    for (TButton* button : {&form.ButtonProgramRemove, &form.ButtonProgramEdit, &form.BitBtnMoveProgramUp})
+      EXPECT_FALSE(button->Enabled()) << "nothing is selected after a Remove";
+
+    // Edit A; while its dialog is open, A is removed behind it; then OK.
+    form.ListViewRunPrograms.Select(0);
+    pc.WhenModal([&] {
+      pc.AnswerNext(win::IDYES);
+      form.ButtonProgramRemove.Click();
+      const int shown = pc.ModalShowings;
+      form.ButtonProgramAdd.Click();
+      EXPECT_EQ(pc.ModalShowings, shown) << "a window already showing is not shown again";
+      runProgram->EditRunProgram.Type("X.exe");
+      runProgram->ButtonOK.Click();
+    });
+    form.ButtonProgramEdit.Click();
+    EXPECT_THAT(Rows(form.ListViewRunPrograms), ElementsAre("B.exe "));
+
+    // The same for the volumes.
+    form.ListViewTrueCryptVolumes.Select(0);
+    pc.AnswerNext(win::IDYES);
+    pc.WhileAsking([&] {
+      pc.AnswerNext(win::IDYES);
+      form.ButtonVolumeRemove.Click();
+    });
+    form.ButtonVolumeRemove.Click();
+    EXPECT_THAT(Rows(form.ListViewTrueCryptVolumes), ElementsAre("T:|v1"));
+    EXPECT_FALSE(form.ButtonVolumeRemove.Enabled());
+    form.ListViewTrueCryptVolumes.Select(0);
+    pc.WhenModal([&] {
+      pc.AnswerNext(win::IDYES);
+      form.ButtonVolumeRemove.Click();
+      volume->EditVolume.Type("w9");
+      volume->ButtonOK.Click();
+    });
+    form.ButtonVolumeEdit.Click();
+    EXPECT_EQ(form.ListViewTrueCryptVolumes.Count(), 0);
+    form.ButtonOK.Click();
+  });
+  ASSERT_EQ(app.Drive("H:").RunProgramsList.size(), 1u);
+  EXPECT_EQ(app.Drive("H:").RunProgramsList[0]->Program, "B.exe");
+  EXPECT_TRUE(app.Drive("H:").TrueCryptVolumesList.empty());
+}
+
 TEST_F(Dialogs, RunProgramsNowRunsTheUnsavedListAndSaysSoWhenItIsEmpty) {
   StartWith({{"H:", kMedia}});
   EditDrive("H:", [&](TAddNetworkDriveForm& form) {
@@ -314,6 +383,25 @@ TEST_F(Dialogs, RunProgramsNowRunsTheUnsavedListAndSaysSoWhenItIsEmpty) {
   ASSERT_FALSE(pc.Starts.empty());
   EXPECT_EQ(pc.Starts.back().File, "C:\\new.exe");
   EXPECT_TRUE(app.Drive("H:").RunProgramsList.empty()) << "Cancel dropped the unsaved program";
+}
+
+TEST_F(Dialogs, ProgramsRunNowAreNotStartedAgainByTheConnectAfterTheSave) {
+  StartWith({});
+  pc.AddShare(kMedia);
+  EditDrive("", [&](TAddNetworkDriveForm& form) {
+    form.ComboBoxNetworkLocationHistoryList.Type(kMedia);
+    pc.WhenModal([&] {
+      runProgram->EditRunProgram.Type("C:\\sync.exe");
+      runProgram->ButtonOK.Click();
+    });
+    form.ButtonProgramAdd.Click();
+    form.LabelRunProgramsNow.Click();
+    ASSERT_EQ(pc.Starts.size(), 1u);
+    form.ButtonOK.Click();  // saves and connects the new drive
+  });
+  EXPECT_EQ(pc.MappingOf('Z'), kMedia);
+  EXPECT_EQ(pc.Starts.size(), 1u) << "the connect after the save does not start it again";
+  EXPECT_TRUE(app.Drive("Z:").ProgramsHaveBeenRunned);
 }
 
 TEST_F(Dialogs, VolumeListShowsPathsInLowerCaseButKeepsThemAsTyped) {

@@ -79,11 +79,21 @@ TEST_F(MainWindow, SelectionEnablesWhatTheSelectedDrivesStateAllows) {
   Select("P:");  // not examined yet: all but open
   EXPECT_EQ(SelectionActions(), (Enabled{true, true, true, true, false}));
 
-  // A survey rebuilds the list without a selection: the five go off again.
-  Select("H:");
+  // A survey rebuilds the list and keeps the selected drive selected while it is listed
+  // (rows before it may have gone); once it is no longer listed, the five go off again.
+  Select("K:");
+  f.Engine.NetworkDrives().FindDrive("H:")->QbyControl = false;
+  f.Engine.UpdateDriveStatus();
+  ASSERT_NE(f.SelectedDrive(), nullptr);
+  EXPECT_EQ(f.SelectedDrive()->Drive, "K:");
+  EXPECT_EQ(SelectionActions(), (Enabled{true, false, true, true, false}));
+  f.Engine.NetworkDrives().FindDrive("K:")->QbyControl = false;
   f.Engine.UpdateDriveStatus();
   EXPECT_EQ(f.Surfaces.SelectedDriveRow, -1);
   EXPECT_EQ(SelectionActions(), (Enabled{false, false, false, false, false}));
+  f.Engine.NetworkDrives().FindDrive("K:")->QbyControl = true;
+  f.Engine.UpdateDriveStatus();
+  EXPECT_EQ(f.Surfaces.SelectedDriveRow, -1) << "a drive listed again is not selected by itself";
 
   // The entries follow their actions, in every place they appear.
   Select("K:");
@@ -102,11 +112,11 @@ TEST_F(MainWindow, ActionsOnTheSelectionWorkOnTheSelectedDriveOnly) {
   EXPECT_EQ(pc.MappingOf('K'), kOffice);
   EXPECT_EQ(pc.MappingOf('P'), "");
 
-  // The survey after the run took the selection away: the entry does nothing now.
-  EXPECT_FALSE(f.PopupActionMenuMain.Items[1].Click());
-  f.ActionDrivesDisconnectSelectedDriveExecute();  // even called directly
-  EXPECT_EQ(pc.MappingOf('K'), kOffice);
-  EXPECT_TRUE(NewMessages().empty());
+  // The survey after the run kept K: selected: the next entry works on it, and only on it.
+  ASSERT_TRUE(f.PopupActionMenuMain.Items[1].Click());  // Disconnect selected drive
+  EXPECT_EQ(pc.MappingOf('K'), "");
+  EXPECT_EQ(pc.MappingOf('H'), kMedia);
+  NewMessages();
 
   // Remove asks about the selected drive and removes it on Yes.
   Select("H:");

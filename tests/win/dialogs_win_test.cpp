@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "data/Configuration.h"
@@ -87,6 +89,93 @@ void SaveBitmap(HWND window, const std::string& path) {
   DeleteObject(bitmap);
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
+}
+
+// The dialog's own message loop, once through what is waiting (Tab, Enter, Escape).
+void Pump(HWND dialog) {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (!IsDialogMessageA(dialog, &message)) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+  }
+}
+
+// Keys one at a time into whatever has the focus, as a keyboard sends them.
+void Type(const std::string& keys) {
+  for (char key : keys) SendMessageA(GetFocus(), WM_CHAR, static_cast<unsigned char>(key), 1);
+}
+
+void PressTab(HWND dialog) {
+  PressKey(GetFocus(), VK_TAB);
+  Pump(dialog);
+}
+
+// The caret (or the selection) of an edit, or of the edit of a combo box.
+std::pair<int, int> Caret(HWND control) {
+  char name[32] = {};
+  GetClassNameA(control, name, sizeof name);
+  DWORD start = 0, end = 0;
+  if (std::string(name) == "ComboBox") {
+    const auto selection = static_cast<DWORD>(SendMessageA(control, CB_GETEDITSEL, 0, 0));
+    return {LOWORD(selection), HIWORD(selection)};
+  }
+  SendMessageA(control, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  return {static_cast<int>(start), static_cast<int>(end)};
+}
+
+// A visible top-level window of this thread of the class, other than `except`; null if none.
+HWND OpenWindow(const char* className, HWND except = nullptr) {
+  struct Search {
+    const char* name;
+    HWND except;
+    HWND found;
+  } search{className, except, nullptr};
+  EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM data) {
+    auto& s = *reinterpret_cast<Search*>(data);
+    char name[64] = {};
+    GetClassNameA(w, name, sizeof name);
+    if (w != s.except && IsWindowVisible(w) && std::string(name) == s.name) s.found = w;
+    return s.found ? FALSE : TRUE;
+  }, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// What the user does once a window of the class is open, from inside its own modal loop.
+struct Awaited {
+  std::string className;
+  HWND except = nullptr;
+  std::function<void(HWND)> user;
+  UINT_PTR timer = 0;
+};
+Awaited awaited;
+void StopWaiting() {
+  if (awaited.timer) KillTimer(nullptr, awaited.timer);
+  awaited = {};
+}
+void CALLBACK AwaitTimer(HWND, UINT, UINT_PTR, DWORD) {
+  HWND open = OpenWindow(awaited.className.c_str(), awaited.except);
+  if (!open) return;
+  auto user = std::move(awaited.user);
+  StopWaiting();
+  if (user) user(open);
+}
+void WhenOpen(const char* className, HWND except, std::function<void(HWND)> user) {
+  StopWaiting();
+  awaited = {className, except, std::move(user), SetTimer(nullptr, 0, 50, AwaitTimer)};
+}
+
+// A left click with the mouse at the middle of the control, as the hardware sends it.
+void ClickWithMouse(HWND control) {
+  RECT r;
+  GetWindowRect(control, &r);
+  SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  INPUT input[2] = {};
+  input[0].type = input[1].type = INPUT_MOUSE;
+  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, input, sizeof(INPUT));
 }
 
 Platform WithUserInterface(const Platform& b, UserInterface& ui) {
@@ -233,6 +322,46 @@ TEST_F(RealDialogs, PreferencesSpinButtonsAndTabs) {
   EXPECT_EQ(engine.LongReconnectInterval.load(), 12);
 }
 
+// Preferences opens with the focus on its first control; Ctrl+Tab and
+// Ctrl+Shift+Tab turn the pages from wherever the focus is.
+HWND pagesShown = nullptr;
+std::vector<int> pagesSeen;
+TEST_F(RealDialogs, PreferencesOpensFocusedAndCtrlTabTurnsThePages) {
+  Start();
+  pagesSeen.clear();
+  Show(*preferences, [&](TWin32Window& window) {
+    HWND tabs = window.Handle(preferences->PageControl1);
+    EXPECT_EQ(GetFocus(), window.Handle(preferences->CheckBoxMinimizeOnStartup));
+    pagesShown = tabs;
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    for (int press = 0; press < 2; ++press) PressKey(tabs, VK_TAB);
+    // Then with Shift as well, from a control on the page.
+    SetTimer(window.Handle(), 1, 100, [](HWND dialog, UINT, UINT_PTR id, DWORD) {
+      KillTimer(dialog, id);
+      pagesSeen.push_back(TabCtrl_GetCurSel(pagesShown));
+      BYTE keys[256] = {};
+      GetKeyboardState(keys);
+      keys[VK_SHIFT] = 0x80;
+      SetKeyboardState(keys);
+      PressKey(GetFocus(), VK_TAB);
+      SetTimer(dialog, 2, 100, [](HWND dialog, UINT, UINT_PTR id, DWORD) {
+        KillTimer(dialog, id);
+        pagesSeen.push_back(TabCtrl_GetCurSel(pagesShown));
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_SHIFT] = keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+      });
+    });
+  });
+  EXPECT_EQ(pagesSeen, (std::vector<int>{2, 1}));
+  EXPECT_EQ(preferences->PageControl1.ActivePageIndex(), 1) << "the form knows the page shown";
+}
+
 TEST_F(RealDialogs, F1InPreferencesOpensTheHelpAndOrderButtonsExplainThemselves) {
   Start();
   int helpRequests = 0;
@@ -282,11 +411,195 @@ TEST_F(RealDialogs, KeepAliveWorkIsServedWhileADialogIsOpen) {
   EXPECT_TRUE(servedWhileOpen);
 }
 
+// A question or a nested dialog belongs to the dialog that opened it, which is disabled
+// while it is open: a second click on Remove goes nowhere; afterwards the dialog is
+// enabled and active again.
+HWND firstQuestion = nullptr;
+TEST_F(RealDialogs, QuestionsAndNestedDialogsBelongToTheDialogThatOpenedThem) {
+  Start();
+  properties->Drive = "H:";
+  bool secondQuestion = false;
+  Show(*properties, [&](TWin32Window& window) {
+    HWND dialog = window.Handle();
+    TabCtrl_SetCurFocus(window.Handle(properties->PageControl1), 1);  // as a click on the tab
+    HWND programs = window.Handle(properties->ListViewRunPrograms);
+    HWND remove = window.Handle(properties->ButtonProgramRemove);
+    ListView_SetItemState(programs, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ASSERT_TRUE(IsWindowEnabled(remove));
+    WhenOpen("#32770", nullptr, [&, dialog, remove](HWND box) {
+      EXPECT_EQ(GetWindow(box, GW_OWNER), dialog);
+      EXPECT_FALSE(IsWindowEnabled(dialog)) << "the dialog takes no clicks under its question";
+      ClickWithMouse(remove);  // Remove once more, while the question is open
+      WhenOpen("#32770", box, [&](HWND second) {
+        secondQuestion = true;
+        PostMessageA(second, WM_COMMAND, IDNO, 0);
+      });
+      firstQuestion = box;
+      SetTimer(nullptr, 0, 400, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        PostMessageA(firstQuestion, WM_COMMAND, IDYES, 0);
+      });
+    });
+    SendMessageA(remove, BM_CLICK, 0, 0);  // back once the question has been answered
+    StopWaiting();
+    EXPECT_FALSE(secondQuestion) << "the second click reached the dialog behind its question";
+    EXPECT_EQ(ListView_GetItemCount(programs), 1);
+    EXPECT_EQ(properties->NetworkDriveItem->RunProgramsList.size(), 1u);
+    EXPECT_TRUE(IsWindowEnabled(dialog));
+    EXPECT_FALSE(IsWindowEnabled(remove)) << "nothing is selected after a Remove";
+
+    // The program box opened by Edit belongs to the dialog as well.
+    ListView_SetItemState(programs, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    WhenOpen("QuillbayDialog", dialog, [&, dialog](HWND nested) {
+      EXPECT_EQ(GetWindow(nested, GW_OWNER), dialog);
+      EXPECT_FALSE(IsWindowEnabled(dialog));
+      PostMessageA(nested, WM_COMMAND, IDCANCEL, 0);
+    });
+    SendMessageA(window.Handle(properties->ButtonProgramEdit), BM_CLICK, 0, 0);
+    StopWaiting();
+    EXPECT_TRUE(IsWindowEnabled(dialog));
+    EXPECT_EQ(GetActiveWindow(), dialog) << "the dialog that opened the box is active again";
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  });
+
+  // The preferences' notice about a new language belongs to the preferences.
+  Show(*preferences, [&](TWin32Window& window) {
+    HWND dialog = window.Handle();
+    HWND languages = window.Handle(preferences->ComboBoxLanguages);
+    const int other = preferences->ComboBoxLanguages.IndexOf("Deutsch");
+    ASSERT_GE(other, 0);
+    SendMessageA(languages, CB_SETCURSEL, other, 0);  // the user picks it from the list
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(languages), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(languages));
+    bool noticed = false;
+    WhenOpen("#32770", nullptr, [&, dialog](HWND box) {
+      noticed = true;
+      EXPECT_EQ(GetWindow(box, GW_OWNER), dialog);
+      EXPECT_FALSE(IsWindowEnabled(dialog));
+      PostMessageA(box, WM_COMMAND, IDOK, 0);
+    });
+    SendMessageA(window.Handle(preferences->ButtonApply), BM_CLICK, 0, 0);
+    StopWaiting();
+    EXPECT_TRUE(noticed);
+    EXPECT_TRUE(IsWindowEnabled(dialog));
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  });
+}
+
+// Every editable control of every dialog, typed into key by key: what the user types stays
+// as typed with the caret after it, a history entry typed in full is not selected (the next
+// key would replace it), and what was typed is what is saved.
+struct TypedKeyByKey : RealDialogs, ::testing::WithParamInterface<const char*> {};
+
+TEST_P(TypedKeyByKey, StaysAsTypedInEveryDialog) {
+  Start(GetParam());
+  const std::string location = R"(\\nas\office\2024)";
+  Show(*properties, [&](TWin32Window& window) {
+    HWND dialog = window.Handle();
+    HWND box = window.Handle(properties->ComboBoxNetworkLocationHistoryList);
+    ASSERT_TRUE(IsChild(box, GetFocus())) << "the location box has the focus";
+    Type(R"(\\nas\Media)");
+    EXPECT_EQ(Text(box), R"(\\nas\Media)");
+    EXPECT_EQ(Caret(box), std::make_pair(11, 11));
+    Type("\b\b\b\b\b");
+    Type("office");  // now exactly a history entry
+    EXPECT_EQ(Text(box), kOffice);
+    EXPECT_EQ(Caret(box), std::make_pair(12, 12)) << "the entry is not selected into the edit";
+    Type(R"(\2024)");
+    EXPECT_EQ(Text(box), location);
+    EXPECT_EQ(properties->ComboBoxNetworkLocationHistoryList.Text(), location);
+    EXPECT_TRUE(IsWindowEnabled(window.Handle(properties->ButtonApply)));
+
+    PressTab(dialog);
+    HWND name = window.Handle(properties->EditNetworkName);
+    ASSERT_EQ(GetFocus(), name);
+    Type("Office");
+    PressTab(dialog);
+    HWND user = window.Handle(properties->EditUserName);
+    ASSERT_EQ(GetFocus(), user);
+    Type(R"(nas\anna)");
+    PressTab(dialog);
+    ASSERT_EQ(GetFocus(), window.Handle(properties->EditPassword));
+    Type("s3cret");
+    for (HWND edit : {name, user}) EXPECT_EQ(Caret(edit).first, static_cast<int>(Text(edit).size()));
+    EXPECT_EQ(Text(name), "Office");
+    EXPECT_EQ(Text(user), R"(nas\anna)");
+    EXPECT_EQ(Text(box), location) << "typing elsewhere leaves the location alone";
+    PressKey(GetFocus(), VK_RETURN);
+  });
+  const TNetworkDriveItem* saved = configuration.NetworkDrives.FindDrive("Z:");
+  ASSERT_NE(saved, nullptr);
+  EXPECT_EQ(saved->NetworkLocation, location);
+  EXPECT_EQ(saved->NetworkName, "Office");
+  EXPECT_EQ(saved->Username, R"(nas\anna)");
+  EXPECT_EQ(saved->Password, "s3cret");
+  EXPECT_EQ(configuration.NetworkLocationHistoryList.front(), location);
+
+  runProgram->EditRunProgram.SetText("");
+  runProgram->EditParameters.SetText("");
+  EXPECT_EQ(Show(*runProgram, [&](TWin32Window& window) {
+    Type(R"(C:\Tools\Sync.exe)");
+    PressTab(window.Handle());
+    Type("/quiet /log");
+    EXPECT_EQ(Caret(window.Handle(runProgram->EditParameters)), std::make_pair(11, 11));
+    PressKey(GetFocus(), VK_RETURN);
+  }), mrOk);
+  EXPECT_EQ(runProgram->EditRunProgram.Text(), R"(C:\Tools\Sync.exe)");
+  EXPECT_EQ(runProgram->EditParameters.Text(), "/quiet /log");
+
+  volume->CurrentDrive = "H:";
+  volume->TrueCryptDrive = "T:";
+  for (TEdit* edit : {&volume->EditVolume, &volume->EditPassword, &volume->EditCommandlineOptions}) edit->SetText("");
+  EXPECT_EQ(Show(*volume, [&](TWin32Window& window) {
+    for (auto [edit, keys] : {std::pair{&volume->EditVolume, R"(H:\Vaults\Work.tc)"},
+                              std::pair{&volume->EditPassword, "pa55"}, std::pair{&volume->EditCommandlineOptions, "/q"}}) {
+      SetFocus(window.Handle(*edit));  // as a click into it does
+      Type(keys);
+      EXPECT_EQ(Text(window.Handle(*edit)), keys);
+    }
+    PressKey(GetFocus(), VK_RETURN);
+  }), mrOk);
+  EXPECT_EQ(volume->EditVolume.Text(), R"(H:\Vaults\Work.tc)");
+  EXPECT_EQ(volume->EditCommandlineOptions.Text(), "/q");
+
+  Show(*preferences, [&](TWin32Window& window) {
+    for (auto [page, edit, keys] : {std::tuple{3, &preferences->EditLongReconnectInterval, "360"},
+                                    std::tuple{3, &preferences->EditMaxNrOfShortReconnectAttempts, "25"},
+                                    std::tuple{2, &preferences->EditTrueCryptProgramLocation, R"(C:\TC\TrueCrypt.exe)"}}) {
+      preferences->PageControl1.SelectPage(page);
+      HWND field = window.Handle(*edit);
+      SetFocus(field);
+      SendMessageA(field, EM_SETSEL, 0, -1);
+      Type(keys);
+      EXPECT_EQ(Text(field), keys);
+      EXPECT_EQ(Caret(field).first, static_cast<int>(std::string(keys).size()));
+      if (page == 3) {  // the whole number is in view: the field is wide enough for "360"
+        RECT shown = {}, needed = {};
+        SendMessageA(field, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&shown));
+        HDC dc = GetDC(field);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(field, WM_GETFONT, 0, 0)));
+        DrawTextA(dc, "360", -1, &needed, DT_CALCRECT | DT_SINGLELINE);
+        SelectObject(dc, old);
+        ReleaseDC(field, dc);
+        EXPECT_LE(needed.right - needed.left, shown.right - shown.left);
+      }
+    }
+    SendMessageA(window.Handle(preferences->ButtonOK), BM_CLICK, 0, 0);
+  });
+  EXPECT_EQ(configuration.Prefs.LongReconnectInterval, 360);
+  EXPECT_EQ(configuration.Prefs.MaxNrOfShortReconnectAttempts, 25);
+  EXPECT_EQ(configuration.Prefs.TrueCryptProgramLocation, R"(C:\TC\TrueCrypt.exe)");
+}
+
+INSTANTIATE_TEST_SUITE_P(RealDialogs, TypedKeyByKey, ::testing::Values("English", "Deutsch"),
+                         [](const auto& info) { return std::string(info.param); });
+
 TEST_F(RealDialogs, AboutClosesWithEnterAndShowsTheVersion) {
   Start();
   const int result = Show(*about, [&](TWin32Window& window) {
     EXPECT_EQ(Text(window.Handle(about->LabelVersion)), language.Translate(10043) + " 2.8.0");
     EXPECT_TRUE(GetWindowLongA(window.Handle(about->LabelEmail), GWL_STYLE) & SS_NOPREFIX);
+    EXPECT_TRUE(IsChild(window.Handle(), GetFocus())) << "a control of the window has the focus";
     PressKey(window.Handle(about->ButtonOK), VK_RETURN);
   });
   EXPECT_EQ(result, mrOk);

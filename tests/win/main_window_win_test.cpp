@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/win32/Win32UserInterface.h"
 #include "support/MainWindowTest.h"
 #include "ui/win32/MainWindow.h"
 
@@ -64,7 +65,57 @@ struct RealMainWindow : ::testing::Test, MainWindowTest {
   }
 };
 
+// Steps taken from inside an open message box, one per tick of a timer.
+struct BoxSteps {
+  TMainForm* form = nullptr;
+  HWND main = nullptr;
+  int tick = 0;
+  bool enabledUnderBox = false;
+  int linesShownUnderBox = 0;
+};
+BoxSteps steps;
+
+HWND OpenBox() {
+  HWND found = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM out) {
+    char name[16] = {};
+    GetClassNameA(w, name, sizeof name);
+    if (IsWindowVisible(w) && std::string(name) == "#32770") *reinterpret_cast<HWND*>(out) = w;
+    return TRUE;
+  }, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
 }  // namespace
+
+// A question of the main window's own, left open while the keep-alive writes its lines
+// every few seconds: the window draws them but stays disabled until the answer.
+TEST_F(RealMainWindow, StaysDisabledUnderItsOwnQuestionWhileLinesArrive) {
+  TMainForm& f = Open(true);
+  Win32UserInterface boxes;  // the real message box, owned as the program's are
+  boxes.SetOwner(window->Handle());
+  steps = {&f, window->Handle()};
+  const UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
+    HWND box = OpenBox();
+    if (!box) return;
+    ++steps.tick;
+    if (steps.tick <= 3) {  // a line arrives, as a keep-alive run hands it over
+      steps.form->AddMessage(mkError, "line " + std::to_string(steps.tick));
+      return;
+    }
+    steps.enabledUnderBox = IsWindowEnabled(steps.main) != FALSE;
+    HWND list = FindWindowExA(steps.main, nullptr, WC_LISTVIEWA, "ListViewMessages");
+    steps.linesShownUnderBox = ListView_GetItemCount(list);
+    PostMessageA(box, WM_COMMAND, IDNO, 0);
+  });
+  const int before = ListView_GetItemCount(List("ListViewMessages"));
+  EXPECT_EQ(boxes.MessageBox("Remove?", "Quillbay", MessageBoxKind::Question), IDNO);
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(steps.linesShownUnderBox, before + 3) << "the lines are drawn while the question is open";
+  EXPECT_FALSE(steps.enabledUnderBox) << "the window took clicks under its own question";
+  Pump();
+  EXPECT_TRUE(IsWindowEnabled(window->Handle()));
+}
 
 TEST_F(RealMainWindow, WhatTheEngineChangesBetweenEventsIsShownOnceTheWaitingMessagesAreHandled) {
   pc.AddShare(kMedia);
@@ -119,6 +170,38 @@ TEST_F(RealMainWindow, TabGoesFromListToListAndF1OpensTheHelp) {
   Pump();
   ASSERT_EQ(helpLibrary.Calls.size(), 1u);
   EXPECT_NE(helpLibrary.Calls[0].File.find("QBYHelp.chm"), std::string::npos);
+}
+
+// Made small, the window keeps a few rows of both lists (the message panel gives way
+// first); maximized and hidden to the tray, it comes back maximized.
+TEST_F(RealMainWindow, KeepsBothListsUsableWhenSmallAndComesBackMaximized) {
+  TMainForm& f = Open(true);
+  HWND main = window->Handle();
+  HWND drives = List("ListViewNetworkDrives");
+  HWND messages = List("ListViewMessages");
+  MoveWindow(main, 10, 10, 420, 260, TRUE);
+  Pump();
+  EXPECT_GE(ListView_GetCountPerPage(drives), 3) << "the drive list shows a few rows";
+  RECT list = {};
+  GetClientRect(messages, &list);
+  EXPECT_GE(list.bottom, 40) << "and the message list a few lines";
+  HWND bar = FindWindowExA(main, nullptr, STATUSCLASSNAMEA, nullptr);
+  RECT barRect = {}, client = {};
+  GetWindowRect(bar, &barRect);
+  MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&barRect), 2);
+  GetClientRect(main, &client);
+  EXPECT_EQ(barRect.bottom, client.bottom) << "the status bar stays at the bottom, in view";
+
+  SendMessageA(main, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+  Pump();
+  ASSERT_TRUE(IsZoomed(main));
+  f.ActionFileMinimizeRestoreExecute();  // to the notification area
+  Pump();
+  EXPECT_FALSE(IsWindowVisible(main));
+  f.ActionFileMinimizeRestoreExecute();  // and back
+  Pump();
+  EXPECT_TRUE(IsWindowVisible(main));
+  EXPECT_TRUE(IsZoomed(main));
 }
 
 TEST_F(RealMainWindow, MovingToAScreenWithTwiceTheScaleDoublesColumnsAndFont) {

@@ -10,6 +10,7 @@
 
 #include "base/ProductInfo.h"
 #include "data/NetworkDrives.h"
+#include "platform/win32/ModalStack.h"
 #include "platform/win32/Win32DeviceChange.h"
 #include "resources/ResourceIds.h"
 #include "ui/AccessKeys.h"
@@ -23,8 +24,13 @@ constexpr UINT kSyncRequested = WM_APP + 3;
 constexpr UINT kTrayId = 1;
 constexpr UINT kFirstCommand = 100;
 constexpr int kMessagePanelHeight = 113;
+// The smallest window still shows a few rows of each list, its tool bar and status bar.
+constexpr int kMinDriveListHeight = 100;
+constexpr int kMinMessagePanelHeight = 60;
+constexpr int kMinClientWidth = 400;
 constexpr int kIconSize = 16;
 constexpr int kDriveColumns = 5;
+constexpr int kMenuPictureGap = 4;  // between a menu picture and its caption
 
 HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
 
@@ -186,9 +192,6 @@ void TWin32MainWindow::Destroy() {
   HWND window = window_;
   window_ = nullptr;
   DestroyWindow(window);  // the menu bar goes with it
-  for (HBITMAP bitmap : bitmaps_)
-    if (bitmap != nullptr) DeleteObject(bitmap);
-  bitmaps_.clear();
   for (HICON icon : trayIcons_)
     if (icon != nullptr) DestroyIcon(icon);
   trayIcons_.clear();
@@ -209,35 +212,6 @@ void TWin32MainWindow::CreateImageList() {
     ImageList_AddIcon(images_, icon);
     if (icon != nullptr) DestroyIcon(icon);
   }
-}
-
-HBITMAP TWin32MainWindow::MenuBitmap(int image) {
-  if (image < 0 || image >= TMainForm::MainImageCount || images_ == nullptr) return nullptr;
-  // One picture per image for the window's life: popup menus are built at every click.
-  if (bitmaps_.empty()) bitmaps_.assign(TMainForm::MainImageCount, nullptr);
-  if (bitmaps_[image] != nullptr) return bitmaps_[image];
-  // A 32-bit picture with its transparency, as menus draw them beside the text.
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = kIconSize;
-  info.bmiHeader.biHeight = -kIconSize;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HDC screen = GetDC(nullptr);
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HDC memory = CreateCompatibleDC(screen);
-  ReleaseDC(nullptr, screen);
-  if (bitmap == nullptr || memory == nullptr) {
-    if (memory != nullptr) DeleteDC(memory);
-    return bitmap;
-  }
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  ImageList_Draw(images_, image, memory, 0, 0, ILD_TRANSPARENT);
-  SelectObject(memory, old);
-  DeleteDC(memory);
-  bitmaps_[image] = bitmap;
-  return bitmap;
 }
 
 UINT TWin32MainWindow::CommandOf(TAction* action) const {
@@ -270,13 +244,16 @@ HMENU TWin32MainWindow::BuildMenu(const std::vector<TMenuItem>& items, bool popu
 void TWin32MainWindow::AppendAction(HMENU menu, const TMenuItem& item, const std::string& shown) {
   const UINT id = CommandOf(item.Action);
   AppendMenuA(menu, MF_STRING | (item.ShownEnabled() ? MF_ENABLED : MF_GRAYED), id, shown.c_str());
-  if (HBITMAP bitmap = MenuBitmap(item.ShownImage())) {
-    MENUITEMINFOA info = {};
-    info.cbSize = sizeof(info);
-    info.fMask = MIIM_BITMAP;
-    info.hbmpItem = bitmap;
-    SetMenuItemInfoA(menu, id, FALSE, &info);
-  }
+  const int image = item.ShownImage();
+  if (image < 0 || image >= TMainForm::MainImageCount || images_ == nullptr) return;
+  // The picture is drawn by the window from the tool bar's image list (WM_DRAWITEM): a
+  // ready-made bitmap has no transparency a menu would honour, and showed black corners.
+  MENUITEMINFOA info = {};
+  info.cbSize = sizeof(info);
+  info.fMask = MIIM_BITMAP | MIIM_DATA;
+  info.hbmpItem = HBMMENU_CALLBACK;
+  info.dwItemData = static_cast<ULONG_PTR>(image) + 1;
+  SetMenuItemInfoA(menu, id, FALSE, &info);
 }
 
 void TWin32MainWindow::CreateMenuBar() {
@@ -375,7 +352,12 @@ void TWin32MainWindow::Layout() {
   GetWindowRect(statusBar_, &status);
   const int top = bar.bottom - bar.top;
   const int bottom = client.bottom - (status.bottom - status.top);
-  const int messagesTop = std::max(top, bottom - Scaled(kMessagePanelHeight));
+  // The message panel gives way first, down to a few lines; the drive list keeps a few rows.
+  const int available = std::max(0, bottom - top);
+  const int messagesHeight =
+      std::min({Scaled(kMessagePanelHeight), available,
+                std::max(Scaled(kMinMessagePanelHeight), available - Scaled(kMinDriveListHeight))});
+  const int messagesTop = bottom - messagesHeight;
   MoveWindow(rebar_, 0, 0, client.right, top, TRUE);
   MoveWindow(drives_, 0, top, client.right, messagesTop - top, TRUE);
   MoveWindow(messages_, 0, messagesTop, client.right, bottom - messagesTop, TRUE);
@@ -398,7 +380,9 @@ void TWin32MainWindow::Sync() {
     SetWindowTextA(window_, form_.Caption.c_str());
     captionShown_ = form_.Caption;
   }
-  if ((IsWindowEnabled(window_) != FALSE) != form_.Enabled) EnableWindow(window_, form_.Enabled ? TRUE : FALSE);
+  // Whatever changed meanwhile, the window takes no input while a box or dialog is open.
+  const bool enabled = form_.Enabled && !ModalStack::Open();
+  if ((IsWindowEnabled(window_) != FALSE) != enabled) EnableWindow(window_, enabled ? TRUE : FALSE);
   SyncTray();
   syncing_ = false;
 }
@@ -583,12 +567,17 @@ void TWin32MainWindow::VisibilityChanged() {
   if (!form_.Visible) ShowWindow(window_, SW_HIDE);
   else if (form_.WindowState == wsMinimized) ShowWindow(window_, SW_MINIMIZE);
   else if (IsIconic(window_)) ShowWindow(window_, SW_RESTORE);
-  else ShowWindow(window_, form_.WindowState == wsMaximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+  // A window that was maximized when it went to the tray comes back maximized.
+  else ShowWindow(window_, form_.WindowState == wsMaximized || IsZoomed(window_) ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
   Sync();
 }
 
 void TWin32MainWindow::BringToFront() {
-  if (window_ != nullptr) SetForegroundWindow(window_);
+  if (window_ == nullptr) return;
+  // While a dialog or box is open, that is what the user gets, not the disabled window.
+  HWND front = ModalStack::Owner(window_);
+  HWND popup = GetLastActivePopup(front);
+  SetForegroundWindow(popup != nullptr && IsWindowVisible(popup) ? popup : front);
 }
 
 void TWin32MainWindow::Terminate() {
@@ -598,7 +587,7 @@ void TWin32MainWindow::Terminate() {
 }
 
 bool TWin32MainWindow::TranslateKeys(MSG& message) {
-  if (window_ == nullptr || !IsWindowEnabled(window_)) return false;
+  if (window_ == nullptr || !IsWindowEnabled(window_) || form_.Terminated()) return false;
   // Tab and Shift+Tab go from one list to the other, as in a dialog.
   if (message.message == WM_KEYDOWN && message.wParam == VK_TAB && (GetKeyState(VK_CONTROL) & 0x8000) == 0 &&
       (message.hwnd == drives_ || message.hwnd == messages_)) {
@@ -662,10 +651,44 @@ LRESULT TWin32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   // An upgrade must not dismount volumes with open files or take drives away: the
   // program ends as it does when the session ends, settings saved, nothing else done.
   if (message == installerClose_ && installerClose_ != 0) return Handle(WM_ENDSESSION, TRUE, 0);
+  // After Exit, while the shutdown removes drives and saves, nothing more is started from
+  // the window, its keys or the icon.
+  if (form_.Terminated() && (message == WM_COMMAND || message == kTrayMessage || message == WM_CONTEXTMENU ||
+                             (message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code != NM_CUSTOMDRAW)))
+    return message == WM_NOTIFY ? DefWindowProcA(window_, message, wParam, lParam) : 0;
   switch (message) {
     case WM_SIZE:
       Layout();
       return 0;
+    case WM_MEASUREITEM: {  // a menu picture, with a gap before the caption
+      auto& item = *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+      if (item.CtlType != ODT_MENU) break;
+      item.itemWidth = static_cast<UINT>(kIconSize + Scaled(kMenuPictureGap));
+      item.itemHeight = static_cast<UINT>(kIconSize);
+      return TRUE;
+    }
+    case WM_DRAWITEM: {
+      auto& item = *reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+      if (item.CtlType != ODT_MENU || item.itemData == 0) break;
+      const int top = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - kIconSize) / 2;
+      ImageList_DrawEx(images_, static_cast<int>(item.itemData) - 1, item.hDC, item.rcItem.left, top, 0, 0,
+                       CLR_NONE, CLR_DEFAULT, (item.itemState & ODS_GRAYED) ? ILD_TRANSPARENT | ILD_BLEND50
+                                                                             : ILD_TRANSPARENT);
+      return TRUE;
+    }
+    case WM_GETMINMAXINFO: {
+      RECT bar = {}, status = {};
+      GetWindowRect(rebar_, &bar);
+      GetWindowRect(statusBar_, &status);
+      RECT frame = {0, 0, Scaled(kMinClientWidth),
+                    (bar.bottom - bar.top) + (status.bottom - status.top) + Scaled(kMinDriveListHeight) +
+                        Scaled(kMinMessagePanelHeight)};
+      AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(window_, GWL_STYLE)), menuBar_ != nullptr,
+                         static_cast<DWORD>(GetWindowLongPtrA(window_, GWL_EXSTYLE)));
+      auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+      limits->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+      return 0;
+    }
     case WM_CLOSE: {
       TCloseAction action = caHide;
       form_.FormClose(action);
@@ -742,6 +765,13 @@ LRESULT TWin32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case kTrayMessage:
       if (!form_.TrayIcon.Enabled) return 0;
+      if (ModalStack::Open()) {  // the icon leads to what is open, and runs no command under it
+        if (lParam == WM_LBUTTONDBLCLK || lParam == WM_RBUTTONUP || lParam == WM_CONTEXTMENU) {
+          if (!IsWindowVisible(window_)) form_.TrayIconDblClick();
+          BringToFront();
+        }
+        return 0;
+      }
       if (lParam == WM_RBUTTONUP || lParam == WM_CONTEXTMENU) {
         POINT at;
         GetCursorPos(&at);

@@ -80,7 +80,6 @@ class TWin32MainWindow : public TMainFormSite {
   int Scaled(int size) const;
   void DpiChanged(int dpi, const RECT& suggested);
   HMENU BuildMenu(const std::vector<TMenuItem>& items, bool popup);
-  HBITMAP MenuBitmap(int image);
   void AppendAction(HMENU menu, const TMenuItem& item, const std::string& shown);
   UINT CommandOf(TAction* action) const;
   void RunCommand(UINT id);
@@ -107,7 +106,6 @@ class TWin32MainWindow : public TMainFormSite {
   HMENU menuBar_ = nullptr;
   HWND focused_ = nullptr;  // the list to give the focus back to
   int dpi_ = 96;
-  std::vector<HBITMAP> bitmaps_;  // by image, made when a menu first shows one
   std::vector<HICON> trayIcons_;
   std::vector<MenuEntry> menuEntries_;
   std::vector<TAction*> actions_;

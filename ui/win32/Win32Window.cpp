@@ -3,7 +3,9 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <optional>
 
+#include "platform/win32/ModalStack.h"
 #include "platform/win32/Win32UserInterface.h"
 #include "resources/ResourceIds.h"
 #include "ui/Layout.h"
@@ -52,6 +54,26 @@ std::string WindowText(HWND window) {
 
 void SetTextIfDifferent(HWND window, const std::string& text) {
   if (WindowText(window) != text) SetWindowTextA(window, text.c_str());
+}
+
+// Writes a text the form changed by itself into an edit (or the edit of a combo box),
+// leaving the caret and the selection where they were, as far as the new text reaches.
+void SetEditTextKeepingCaret(HWND window, const std::string& text, bool comboBox) {
+  if (WindowText(window) == text) return;
+  DWORD start = 0, end = 0;
+  if (comboBox) {
+    const auto selection = static_cast<DWORD>(SendMessageA(window, CB_GETEDITSEL, 0, 0));
+    start = LOWORD(selection), end = HIWORD(selection);
+  } else {
+    SendMessageA(window, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  }
+  SetWindowTextA(window, text.c_str());
+  const auto length = static_cast<DWORD>(text.size());
+  start = std::min(start, length), end = std::min(end, length);
+  if (comboBox)
+    SendMessageA(window, CB_SETEDITSEL, 0, MAKELPARAM(start, end));
+  else
+    SendMessageA(window, EM_SETSEL, start, end);
 }
 
 }  // namespace
@@ -243,7 +265,9 @@ HWND TWin32Window::CreateControl(TControl& control, int id) {
       break;
     case TControlKind::UpDown:
       className = UPDOWN_CLASSA;
-      style |= UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS;
+      // Not aligned to its field: that would take its own width out of the field's, and
+      // three digits no longer fit. The layout places it beside the field.
+      style |= UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS;
       break;
     case TControlKind::Separator:
       style |= SS_ETCHEDHORZ;
@@ -308,6 +332,8 @@ void TWin32Window::Push(TControl& control) {
   HWND handle = Handle(control);
   if (!handle || std::find(pushing_.begin(), pushing_.end(), &control) != pushing_.end()) return;
   pushing_.push_back(&control);
+  // A control that goes grey under the keyboard hands the focus on, as a dialog's own do.
+  if (!control.Enabled() && GetFocus() == handle) SendMessageA(window_, WM_NEXTDLGCTL, 0, FALSE);
   EnableWindow(handle, control.Enabled());
   switch (control.Kind) {
     case TControlKind::Label:
@@ -317,7 +343,7 @@ void TWin32Window::Push(TControl& control) {
     case TControlKind::Edit: {
       auto& edit = static_cast<TEdit&>(control);
       SendMessageA(handle, EM_LIMITTEXT, edit.MaxLength(), 0);
-      SetTextIfDifferent(handle, edit.Text());
+      if (pulling_ != &control) SetEditTextKeepingCaret(handle, edit.Text(), false);
       break;
     }
     case TControlKind::CheckBox: {
@@ -341,6 +367,7 @@ void TWin32Window::Push(TControl& control) {
         same = box.Items()[static_cast<size_t>(i)] == item;
       }
       if (!same) {
+        // Emptying the list empties the edit too: what the user typed is put back below.
         SendMessageA(handle, CB_RESETCONTENT, 0, 0);
         for (size_t i = 0; i < box.Items().size(); ++i) {
           if (extended) {
@@ -356,8 +383,15 @@ void TWin32Window::Push(TControl& control) {
         }
       }
       SendMessageA(handle, CB_LIMITTEXT, box.MaxLength(), 0);
-      SendMessageA(handle, CB_SETCURSEL, static_cast<WPARAM>(box.ItemIndex()), 0);
-      if (box.Style == TComboBoxStyle::DropDown && box.ItemIndex() < 0) SetTextIfDifferent(handle, box.Text());
+      if (box.Style == TComboBoxStyle::DropDownList) {
+        if (SendMessageA(handle, CB_GETCURSEL, 0, 0) != box.ItemIndex())
+          SendMessageA(handle, CB_SETCURSEL, static_cast<WPARAM>(box.ItemIndex()), 0);
+      } else if (pulling_ != &control || !same) {
+        // An editable box: the text is what counts. Selecting an entry would select all of
+        // the edit (the next key would replace it) and selecting none would empty it, so a
+        // text that matches an entry is written as text, with the caret kept.
+        SetEditTextKeepingCaret(handle, box.Text(), true);
+      }
       break;
     }
     case TControlKind::ListView: {
@@ -472,6 +506,15 @@ void TWin32Window::ShowActivePage() {
 void TWin32Window::Pull(TControl& control, int notification) {
   HWND handle = Handle(control);
   if (std::find(pushing_.begin(), pushing_.end(), &control) != pushing_.end()) return;
+  // What the user just did is on screen already: it is not written back while the form
+  // takes it in.
+  TControl* const outer = pulling_;
+  pulling_ = &control;
+  struct Restore {
+    TControl*& pulling;
+    TControl* outer;
+    ~Restore() { pulling = outer; }
+  } restore{pulling_, outer};
   switch (control.Kind) {
     case TControlKind::Edit:
       if (notification == EN_CHANGE) {
@@ -611,15 +654,41 @@ LRESULT TWin32Window::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcA(window_, message, wParam, lParam);
 }
 
+void TWin32Window::FocusFirstControl() {
+  HWND handle = nullptr;
+  if (TControl* focus = form_.ActiveControl()) handle = Handle(*focus);
+  if (!handle || !IsWindowVisible(handle) || !IsWindowEnabled(handle)) handle = GetNextDlgTabItem(window_, nullptr, FALSE);
+  if (handle) SetFocus(handle);
+}
+
+// Ctrl+Tab and Ctrl+Shift+Tab turn the pages, as in every property sheet.
+bool TWin32Window::TurnPage(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB || (GetKeyState(VK_CONTROL) & 0x8000) == 0) return false;
+  if (msg.hwnd != window_ && !IsChild(window_, msg.hwnd)) return false;
+  for (TControl* control : form_.Controls()) {
+    if (control->Kind != TControlKind::PageControl) continue;
+    auto& pages = static_cast<TPageControl&>(*control);
+    const int count = static_cast<int>(pages.Pages().size());
+    if (count < 2) return false;
+    const int step = (GetKeyState(VK_SHIFT) & 0x8000) ? count - 1 : 1;
+    pages.SelectPage((pages.ActivePageIndex() + step) % count);
+    ShowActivePage();
+    // The focus stays on the tabs, or goes to them from a control now hidden.
+    HWND focus = GetFocus();
+    if (!focus || !IsWindowVisible(focus)) SetFocus(Handle(pages));
+    return true;
+  }
+  return false;
+}
+
 int TWin32Window::RunModal() {
   form_.ModalShow();
-  if (TControl* focus = form_.ActiveControl())
-    if (HWND handle = Handle(*focus)) SetFocus(handle);
   const bool ownerWasEnabled = owner_ && IsWindowEnabled(owner_);
   if (ownerWasEnabled) EnableWindow(owner_, FALSE);
   ShowWindow(window_, SW_SHOW);
-  if (TControl* focus = form_.ActiveControl())
-    if (HWND handle = Handle(*focus)) SetFocus(handle);
+  // From here on, whatever this window opens belongs to it.
+  std::optional<ModalStack::Entry> modal(std::in_place, window_);
+  FocusFirstControl();
   UpdateWindow(window_);
   MatchPageColour();
   if (OnShown) OnShown(*this);
@@ -635,12 +704,16 @@ int TWin32Window::RunModal() {
       form_.FormHelp();
       continue;
     }
+    if (TurnPage(msg)) continue;
     if (!IsDialogMessageA(window_, &msg)) {
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
     }
   }
   HoverLink(nullptr);
+  // The owner is enabled before this window hides, so that Windows activates the owner and
+  // not some other window.
+  modal.reset();
   if (ownerWasEnabled) EnableWindow(owner_, TRUE);
   ShowWindow(window_, SW_HIDE);
   if (owner_) SetActiveWindow(owner_);

@@ -41,6 +41,8 @@ class TWin32Window {
   void Push(TControl& control);  // object -> screen
   void Pull(TControl& control, int notification);  // screen -> object
   void ShowActivePage();
+  void FocusFirstControl();
+  bool TurnPage(const MSG& msg);
   RECT Scaled(const TControl& control) const;
   int Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
   HFONT FontFor(const TControl& control);
@@ -58,6 +60,7 @@ class TWin32Window {
   std::map<const TControl*, std::string> listsShown_;  // each list's rows as last drawn
   std::map<int, TControl*> byId_;
   std::vector<TControl*> pushing_;  // controls being written to the screen right now
+  TControl* pulling_ = nullptr;     // the control whose change by the user is being taken in
   RECT page_{};                     // the page area of the tab control, in client pixels
   TLinkLabel* hovered_ = nullptr;
   HBRUSH pageBrush_ = nullptr;  // the tab page's own colour, for texts lying on it
