@@ -1,5 +1,5 @@
-// quillbay-password: turns passwords into the stored form used in Quillbay.ini and
-// Deployment.ini, and back. Bytes pass through unchanged, so a password must be given in
+// quillbay-password: turns passwords into the scrambled form used in Deployment.ini (and
+// read in Quillbay.ini), and back. Bytes pass through unchanged, so a password must be given in
 // the system's ANSI code page, exactly as the program holds it.
 #include <cstdio>
 #include <iostream>
@@ -18,9 +18,14 @@ namespace {
 const char* const kHelp =
     "Usage: quillbay-password [--decode] < input > output\n"
     "\n"
-    "Reads one password per line from standard input and writes its stored form, one\n"
-    "per line, ready for the Password and TrueCryptVolumePassword_n keys of\n"
-    "Quillbay.ini or Deployment.ini. An empty line gives an empty line.\n"
+    "Reads one password per line from standard input and writes its scrambled form,\n"
+    "one per line, ready for the Password and TrueCryptVolumePassword_n keys of\n"
+    "Deployment.ini. An empty line gives an empty line.\n"
+    "\n"
+    "Scrambling is not encryption: whoever can read Deployment.ini can recover these\n"
+    "passwords. The tool does not protect them for a Windows account as Quillbay does\n"
+    "with what a user enters, because your users' accounts could not read a value\n"
+    "protected for yours. Protected values (\"!protected:...\") cannot be decoded here.\n"
     "\n"
     "  --decode   read stored forms and write the passwords instead\n"
     "  --help     show this text\n"
