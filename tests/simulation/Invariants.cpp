@@ -1,5 +1,6 @@
 #include "simulation/Invariants.h"
 
+#include <functional>
 #include <sstream>
 
 #include "base/AsciiText.h"
@@ -41,6 +42,18 @@ int RowImage(TDriveState state) {
     case dsError: return kImageError;
     default: return kImageUnknown;
   }
+}
+
+bool HeldByLocalDevice(SimMachine& pc, const std::string& drive) {
+  const uint32_t type = pc.platform().drives.GetDriveType((drive + "\\").c_str());
+  return type != win::DRIVE_NO_ROOT_DIR && type != win::DRIVE_REMOTE;
+}
+
+// A letter a local device holds is not read from the file while the device is there
+// (its section stays in the file); such drives are left out of comparisons with it.
+std::vector<TDriveConfig> Without(std::vector<TDriveConfig> drives, const std::function<bool(const std::string&)>& out) {
+  std::erase_if(drives, [&](const TDriveConfig& drive) { return out(drive.Drive); });
+  return drives;
 }
 
 const TNetworkDriveItem* Controlled(const TMainForm& form, const std::string& drive) {
@@ -134,10 +147,18 @@ std::string SavedFileEqualsTheRecords(SimMachine& pc, TMainForm& form, TUserView
   TLanguage language;
   TQbyConfiguration saved(pc.platform(), language);
   ReadConfigurationAndTexts(saved, language);
-  const std::vector<TDriveConfig> onDisk = ConfigOf(saved.NetworkDrives);
-  const std::vector<TDriveConfig> live = ConfigOf(form.Configuration.NetworkDrives);
+  std::set<std::string> unread;
+  for (char letter = 'A'; letter <= 'Z'; ++letter) {
+    const std::string drive = std::string(1, letter) + ":";
+    if (form.Configuration.NetworkDrives.FindDrive(drive) == nullptr || HeldByLocalDevice(pc, drive))
+      unread.insert(drive);
+  }
+  const auto isUnread = [&](const std::string& drive) { return unread.count(drive) != 0; };
+  const std::vector<TDriveConfig> onDisk = Without(ConfigOf(saved.NetworkDrives), isUnread);
+  const std::vector<TDriveConfig> live = Without(ConfigOf(form.Configuration.NetworkDrives), isUnread);
   if (onDisk != live) return "the file holds " + Describe(onDisk) + " but the program " + Describe(live);
   view.LastSaved = onDisk;
+  view.UnreadAtSave = unread;
   view.SavedDisconnected.clear();
   for (const auto& item : saved.NetworkDrives)
     if (item->QbyControl && item->State == dsDisconnected) view.SavedDisconnected.insert(item->Drive);
@@ -245,9 +266,12 @@ TBroken TInvariants::AfterStep(TMainForm& form, TUserView& view) {
 }
 
 TBroken TInvariants::AfterStart(TMainForm& form, TUserView& view) {
-  if (view.Saved && ConfigOf(form.Configuration.NetworkDrives) != view.LastSaved)
-    return {"NothingLostAcrossARestart", "saved " + Describe(view.LastSaved) + " but started with " +
-                                             Describe(ConfigOf(form.Configuration.NetworkDrives))};
+  const auto unread = [&](const std::string& drive) {
+    return view.UnreadAtSave.count(drive) != 0 || HeldByLocalDevice(pc_, drive);
+  };
+  const std::vector<TDriveConfig> started = Without(ConfigOf(form.Configuration.NetworkDrives), unread);
+  if (view.Saved && started != Without(view.LastSaved, unread))
+    return {"NothingLostAcrossARestart", "saved " + Describe(view.LastSaved) + " but started with " + Describe(started)};
   return AfterStep(form, view);
 }
 

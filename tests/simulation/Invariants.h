@@ -35,6 +35,9 @@ struct TUserView {
   // disconnected then.
   std::vector<TDriveConfig> LastSaved;
   std::set<std::string> SavedDisconnected;
+  // Letters held by local devices at the save or at the program's start: their sections
+  // stay in the file unread, so they are left out of the comparisons.
+  std::set<std::string> UnreadAtSave;
   bool Saved = false;
   // When the balloon now up was shown.
   int BalloonShownCount = 0;

@@ -412,13 +412,10 @@ class TSeededRun : public TWindowSystem {
 
   // OK, Apply then Cancel, or Cancel; a save connects the drive, as the user asked.
   void Close(TAddNetworkDriveForm& dialog, const std::string& drive, uint32_t pick) {
+    const size_t before = pc_.NetCalls.size();
     switch (pick % 3) {
-      case 0:
-        view_.DisconnectedByUser.erase(drive);
-        dialog.ButtonOK.Click();
-        break;
+      case 0: dialog.ButtonOK.Click(); break;
       case 1:
-        view_.DisconnectedByUser.erase(drive);
         dialog.ButtonApply.Click();
         dialog.ButtonCancel.Click();
         break;
@@ -426,6 +423,10 @@ class TSeededRun : public TWindowSystem {
     }
     // A refused save (a letter or location the dialog does not take) leaves it open.
     if (!dialog.ModalEnded()) dialog.ButtonCancel.Click();
+    // A save connects the drive: the user asked for it (an unchanged drive is not saved).
+    for (size_t i = before; i < pc_.NetCalls.size(); ++i)
+      if (pc_.NetCalls[i].LocalName == drive && pc_.NetCalls[i].Call.rfind("AddConnection", 0) == 0)
+        view_.DisconnectedByUser.erase(drive);
   }
 
   void ChangePreferences(TMainForm& form, uint32_t pick) {
@@ -460,10 +461,12 @@ class TSeededRun : public TWindowSystem {
     }
     pc_.Advance(std::max<int64_t>(untilMs - pc_.NowMs(), 0));
     // A new start: the drives the user left disconnected, as saved, stay so; starts count afresh.
-    if (view_.Saved) {
-      view_.DisconnectedByUser.clear();
-      for (const std::string& drive : view_.SavedDisconnected) view_.DisconnectedByUser.emplace(drive, 0);
-    }
+    view_.DisconnectedByUser.clear();
+    TLanguage language;
+    TQbyConfiguration saved(pc_.platform(), language);
+    ReadConfigurationAndTexts(saved, language);
+    for (const auto& item : saved.NetworkDrives)
+      if (item->QbyControl && item->State == dsDisconnected) view_.DisconnectedByUser.emplace(item->Drive, 0);
     view_.ConnectableSince.clear();
     view_.Starts.clear();
     view_.BalloonShownCount = 0;

@@ -14,10 +14,11 @@ constexpr double kScale = 0.1;
 constexpr double kScale = 1;
 #endif
 
-void ExpectClean(uint64_t seed, double days) {
+void ExpectClean(uint64_t seed, double days, double intensity = 1) {
   TSeededRunOptions options;
   options.Seed = seed;
   options.Days = days * kScale;
+  options.Rates.Intensity = intensity;
   const TSeededRunResult result = RunSeed(options);
   EXPECT_TRUE(result.Clean) << result.Report;
   EXPECT_GT(result.Steps, 0);
@@ -25,6 +26,13 @@ void ExpectClean(uint64_t seed, double days) {
 
 }  // namespace
 
-TEST(SeededRun, FourSeedsOfAWeekEachRunClean) {
-  for (uint64_t seed : {1, 2, 3, 4}) ExpectClean(seed, 7.5);
+TEST(SeededRun, FourSeedsOfSixDaysEachRunClean) {
+  for (uint64_t seed : {1, 2, 3, 4}) ExpectClean(seed, 6);
+}
+
+// Five times the usual rate of events: a USB stick on a configured letter while the
+// program starts and saves (the drive's section stays and comes back), a dialog closed
+// with OK without a change while the drives were disconnected from the tray menu.
+TEST(SeededRun, BusySeedsThatOnceBrokeTheRunnerStayClean) {
+  for (uint64_t seed : {5014, 5017, 5021}) ExpectClean(seed, 3, 5);
 }
