@@ -31,6 +31,7 @@ class FolderFiles : public Files {
   ReadFileResult ReadFile(const std::string& path, std::string& bytes) override {
     const fs::path place = Place(path);
     if (!fs::exists(place)) return ReadFileResult::NotFound;
+    if (fs::file_size(place) > MaxFileSize) return ReadFileResult::TooLarge;
     std::ifstream in(place, std::ios::binary);
     if (!in) return ReadFileResult::Unreadable;
     std::ostringstream content;

@@ -55,7 +55,8 @@ bool TIniFile::Load() {
     std::string bytes;
     const ReadFileResult result = platform_.files.ReadFile(fileName_, bytes);
     document_.Parse(result == ReadFileResult::Ok ? std::move(bytes) : std::string());
-    return result != ReadFileResult::Unreadable;
+    // One too large reads as unreadable: never written back over.
+    return result == ReadFileResult::Ok || result == ReadFileResult::NotFound;
   } catch (const std::bad_alloc&) {
   } catch (const std::length_error&) {
   }

@@ -41,6 +41,8 @@ TSurfaces::TSurfaces(Platform& platform) : BalloonHintMessage(platform), platfor
 
 void TSurfaces::AddMessage(int imageIndex, const std::string& text) {
   Messages.push_front(TMessageRow{imageIndex, text, platform_.clock.LocalTimeText()});
+  if (Messages.size() > MaxMessages) Messages.pop_back();
+  ++MessagesAdded;
   Changed();
 }
 

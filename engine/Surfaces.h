@@ -58,9 +58,10 @@ class TSurfaces {
  public:
   explicit TSurfaces(Platform& platform);
 
-  // Newest first; the list grows for the life of the process, so rows go in at the front
-  // without moving the others.
+  // Newest first. The program runs for months in the tray; only the newest MaxMessages
+  // lines are kept, the oldest going as new ones come.
   void AddMessage(int imageIndex, const std::string& text);
+  static constexpr size_t MaxMessages = 5000;
   void SetTrayPicture(int imageIndex);
   void SetTrayTip(const std::string& tip);  // keeps the first 127 characters
   void SetStatusText(const std::string& text);
@@ -71,6 +72,9 @@ class TSurfaces {
   }
 
   std::deque<TMessageRow> Messages;
+  // Every line ever added, including those gone since: a window compares it with what it
+  // has shown to tell how many lines are new.
+  uint64_t MessagesAdded = 0;
   std::vector<TDriveRow> DriveRows;
   int SelectedDriveRow = -1;
   std::string StatusText;

@@ -1,11 +1,17 @@
 #pragma once
+#include <cstddef>
 #include <string>
 
-enum class ReadFileResult { Ok, NotFound, Unreadable };
+// TooLarge: over MaxFileSize, refused before a byte of it is read.
+enum class ReadFileResult { Ok, NotFound, Unreadable, TooLarge };
 
 // Whole-file access for the program's own files (configuration, deployment, languages).
 class Files {
  public:
+  // The program's files are kilobytes; a file many times larger is damaged or hostile,
+  // and reading it whole would hold it all in memory, at start-up and at every save.
+  static constexpr std::size_t MaxFileSize = std::size_t{16} << 20;
+
   virtual ~Files() = default;
   virtual bool FileExists(const std::string& path) = 0;
   virtual ReadFileResult ReadFile(const std::string& path, std::string& bytes) = 0;

@@ -16,7 +16,8 @@ class HelpLibrary {
   virtual void Free(Module module) = 0;  // FreeLibrary
   // GetSystemDirectoryA, without a trailing backslash.
   virtual std::string SystemDirectory() = 0;
-  // Calls an HtmlHelpA entry point with the desktop window as owner; returns the window
-  // it opened, 0 when it opened none.
+  // Calls an HtmlHelpA entry point with the desktop window as owner (an empty file: none,
+  // for the commands that close every help window); returns the window it opened, 0
+  // when it opened none.
   virtual uintptr_t HtmlHelp(Entry entry, const std::string& file, uint32_t command, uintptr_t data) = 0;
 };

@@ -71,9 +71,10 @@ void TApplication::Finalize() {
   AddRunProgramForm.reset();
   MainForm.reset();
   process_.ReleaseNamedMutex();
+  // The help library may use COM while its windows close, so COM ends last.
+  Help.UnloadHtmlHelp();
   if (comInitialized_) process_.UninitializeCom();
   comInitialized_ = false;
-  Help.UnloadHtmlHelp();
 }
 
 int RunProgram(Platform& platform, Process& process, HelpLibrary& helpLibrary, TWindowSystem& windows) {

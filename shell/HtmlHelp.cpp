@@ -13,12 +13,20 @@ constexpr const char* kHelpLibraryName = "hhctrl.ocx";
 constexpr const char* kHelpLibraryKey = "CLSID\\{adb880a6-d8ff-11cf-9377-00aa003b7a11}\\InprocServer32";
 constexpr const char* kSystemRoot = "%SystemRoot%";
 constexpr uint32_t HH_DISPLAY_TOPIC = 0;
+constexpr uint32_t HH_CLOSE_ALL = 0x12;
+
+bool InsideFolder(const std::string& path, const std::string& folder) {
+  return !folder.empty() && path.size() > folder.size() + 1 && path[folder.size()] == '\\' &&
+         SameTextAscii(path.substr(0, folder.size()), folder) && path.find("..") == std::string::npos;
+}
 
 }  // namespace
 
+// Never by name: a file called hhctrl.ocx beside the program would run in the process
+// that holds every stored password.
 void THtmlHelp::LoadHtmlHelp() {
   if (Handle != 0) return;
-  Handle = library_.Load(kHelpLibraryName);
+  Handle = library_.Load(library_.SystemDirectory() + "\\" + kHelpLibraryName);
   if (Handle == 0) {
     const std::string path = FindHtmlHelpLibrary();
     if (!path.empty() && platform_.files.FileExists(path)) Handle = library_.Load(path);
@@ -37,6 +45,8 @@ std::string THtmlHelp::FindHtmlHelpLibrary() {
   const size_t prefix = std::char_traits<char>::length(kSystemRoot);
   if (path.size() > prefix - 1 && SameTextAscii(path.substr(0, prefix), kSystemRoot))
     path = platform_.environment.WindowsDirectory() + path.substr(prefix);
+  // A registration that points outside the Windows folder is not trusted.
+  if (!InsideFolder(path, platform_.environment.WindowsDirectory())) path.clear();
   if (!path.empty() && !platform_.files.FileExists(path)) path.clear();
   if (path.empty()) path = library_.SystemDirectory() + "\\" + kHelpLibraryName;
   return path;
@@ -44,6 +54,11 @@ std::string THtmlHelp::FindHtmlHelpLibrary() {
 
 void THtmlHelp::UnloadHtmlHelp() {
   if (Handle == 0) return;
+  // The viewer's windows run the library's code: they close before it goes.
+  try {
+    if (HtmlHelp != 0) library_.HtmlHelp(HtmlHelp, "", HH_CLOSE_ALL, 0);
+  } catch (const std::exception&) {
+  }
   library_.Free(Handle);
   Handle = 0;
   HtmlHelp = HtmlHelpA = HtmlHelpW = 0;

@@ -16,10 +16,11 @@ class THtmlHelp {
   THtmlHelp(const THtmlHelp&) = delete;
   THtmlHelp& operator=(const THtmlHelp&) = delete;
 
-  // Loads "hhctrl.ocx" (by name, else from where the registry says) and looks up its
-  // entry points; does nothing when already loaded.
+  // Loads "hhctrl.ocx" from the system folder, else from where the registry says inside
+  // the Windows folder, and looks up its entry points; does nothing when already loaded.
   void LoadHtmlHelp();
-  // Where the registry places the viewer's library, else the system folder's copy.
+  // Where the registry places the viewer's library inside the Windows folder, else the
+  // system folder's copy.
   std::string FindHtmlHelpLibrary();
   void UnloadHtmlHelp();
   // <executable folder>\QBYHelp.chm

@@ -24,14 +24,15 @@ std::string ReadLanguages(const char* path) {
   return bytes.str();
 }
 
-void PrintNewMessages(const TSurfaces& surfaces, size_t& printed) {
+void PrintNewMessages(const TSurfaces& surfaces, uint64_t& printed) {
   static const char* kinds[] = {"info ", "warn ", "error"};
-  for (size_t i = surfaces.Messages.size() - printed; i-- > 0;) {
+  const size_t fresh = static_cast<size_t>(std::min<uint64_t>(surfaces.MessagesAdded - printed, surfaces.Messages.size()));
+  for (size_t i = fresh; i-- > 0;) {
     const TMessageRow& row = surfaces.Messages[i];
     const char* kind = row.ImageIndex <= 2 ? kinds[row.ImageIndex] : row.ImageIndex == 20 ? "prog " : "vol  ";
     std::printf("%s  %s  %s\n", row.Time.c_str(), kind, row.Text.c_str());
   }
-  printed = surfaces.Messages.size();
+  printed = surfaces.MessagesAdded;
 }
 
 }  // namespace
@@ -63,7 +64,7 @@ int main(int argc, char** argv) {
   ReadConfigurationAndTexts(configuration, language);
   engine.SyncThreadValues();
 
-  size_t printed = 0;
+  uint64_t printed = 0;
   {
     THeartBeatThread heartBeat(platform, engine);
     engine.UpdateDriveStatus();

@@ -19,6 +19,7 @@ ReadFileResult SimFiles::ReadFile(const std::string& path, std::string& bytes) {
   if (found == nullptr) return ReadFileResult::NotFound;
   if (unreadable_.count(Key(path)) != 0) return ReadFileResult::Unreadable;
   if (tooLarge_.count(Key(path)) != 0) throw std::bad_alloc();
+  if (found->size() > MaxFileSize) return ReadFileResult::TooLarge;
   bytes = *found;
   return ReadFileResult::Ok;
 }

@@ -27,12 +27,21 @@ HelpLibrary::Entry SimHelpLibrary::EntryPoint(Module module, const char* name) {
 }
 
 void SimHelpLibrary::Free(Module module) {
-  if (module == kModule && LoadedCount > 0) --LoadedCount;
+  if (module != kModule || LoadedCount == 0) return;
+  if (OpenWindows > 0) FreedUnderOpenWindows = true;
+  if (OnFree) OnFree();
+  --LoadedCount;
 }
 
 uintptr_t SimHelpLibrary::HtmlHelp(Entry entry, const std::string& file, uint32_t command, uintptr_t data) {
   // Calling an entry point that was never looked up is the crash a real program would have.
   if (LoadedCount == 0 || entries_.count(entry) == 0) throw std::runtime_error("no help viewer entry point");
   Calls.push_back({file, command, data});
-  return ViewerFails ? 0 : 0x2000;
+  if (command == kCloseAll) {
+    OpenWindows = 0;
+    return 0;
+  }
+  if (ViewerFails) return 0;
+  ++OpenWindows;
+  return 0x2000;
 }

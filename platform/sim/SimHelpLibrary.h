@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -23,10 +24,16 @@ class SimHelpLibrary : public HelpLibrary {
   uintptr_t HtmlHelp(Entry entry, const std::string& file, uint32_t command, uintptr_t data) override;
 
   // Names or paths (compared without regard to case) that load, and what they export.
-  std::set<std::string> Loadable{"hhctrl.ocx"};
+  std::set<std::string> Loadable{"hhctrl.ocx", "C:\\Windows\\system32\\hhctrl.ocx"};
   std::set<std::string> Exports{"HtmlHelpA", "HtmlHelpW"};
   // The viewer opens no window (as when it cannot show the file).
   bool ViewerFails = false;
+
+  static constexpr uint32_t kCloseAll = 0x12;  // HH_CLOSE_ALL
+  int OpenWindows = 0;  // viewer windows open now
+  // The library was freed while a viewer window still ran its code: a crash on Windows.
+  bool FreedUnderOpenWindows = false;
+  std::function<void()> OnFree;  // called as the library is freed
 
   std::vector<std::string> LoadAttempts;
   std::vector<HelpCall> Calls;

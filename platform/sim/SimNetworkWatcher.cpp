@@ -51,6 +51,8 @@ bool SimNetworkWatcher::Parse(ReadFileResult result, const std::string& bytes, c
     reason = " is missing";
   } else if (result == ReadFileResult::Unreadable) {
     reason = " cannot be read";
+  } else if (result == ReadFileResult::TooLarge) {
+    reason = " is larger than " + std::to_string(Files::MaxFileSize >> 20) + " MB";
   } else if (!ReadSimNetworkFile(bytes, file, reason)) {
     reason = " is damaged: " + reason;
   } else {

@@ -14,3 +14,13 @@ HMODULE LoadSystemLibrary(const char* name) {
   if (folder.empty()) return nullptr;
   return LoadLibraryA((folder + "\\" + name).c_str());
 }
+
+void LoadLibrariesFromSystemFolderOnly() {
+  using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+  // Looked up: systems before Windows 8 have it only with a later update.
+  if (auto setDirectories = FindFunction<SetDefaultDllDirectoriesFunction>(GetModuleHandleA("kernel32.dll"),
+                                                                      "SetDefaultDllDirectories"))
+    setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+  // Where it is missing, at least the current folder leaves the search.
+  SetDllDirectoryA("");
+}

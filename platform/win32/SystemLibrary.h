@@ -8,6 +8,10 @@
 // never from beside the program or the current folder.
 HMODULE LoadSystemLibrary(const char* name);
 
+// Called first at entry: from then on a library loaded by name comes from the system
+// folder only, whatever lies beside the program or in the current folder.
+void LoadLibrariesFromSystemFolderOnly();
+
 // The system folder without a trailing backslash; empty when it cannot be told.
 std::string SystemFolder();
 

@@ -58,12 +58,18 @@ ReadFileResult Win32Files::ReadFile(const std::string& path, std::string& bytes)
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ReadFileResult::NotFound
                                                                           : ReadFileResult::Unreadable;
   }
+  LARGE_INTEGER size = {};
+  if (!GetFileSizeEx(file.Get(), &size)) return ReadFileResult::Unreadable;
+  if (static_cast<unsigned long long>(size.QuadPart) > MaxFileSize) return ReadFileResult::TooLarge;
   std::string content;
+  content.reserve(static_cast<size_t>(size.QuadPart));
   char chunk[64 * 1024];
   for (;;) {
     DWORD done = 0;
     if (!::ReadFile(file.Get(), chunk, sizeof chunk, &done, nullptr)) return ReadFileResult::Unreadable;
     if (done == 0) break;
+    // It may have grown since its size was asked.
+    if (content.size() + done > MaxFileSize) return ReadFileResult::TooLarge;
     content.append(chunk, done);
   }
   bytes = std::move(content);

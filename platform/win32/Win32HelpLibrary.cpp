@@ -27,5 +27,6 @@ std::string Win32HelpLibrary::SystemDirectory() { return SystemFolder(); }
 uintptr_t Win32HelpLibrary::HtmlHelp(Entry entry, const std::string& file, uint32_t command, uintptr_t data) {
   if (entry == 0) throw std::runtime_error("the help viewer has no entry point");
   const auto function = reinterpret_cast<HtmlHelpFunction>(entry);
-  return reinterpret_cast<uintptr_t>(function(GetDesktopWindow(), file.c_str(), command, data));
+  // No file for the commands that concern every help window.
+  return reinterpret_cast<uintptr_t>(function(GetDesktopWindow(), file.empty() ? nullptr : file.c_str(), command, data));
 }

@@ -1,5 +1,7 @@
 #include "platform/win32/Win32Network.h"
 
+#include <vector>
+
 #include "platform/win32/SystemLibrary.h"
 #include "platform/win32/WindowsApi.h"
 
@@ -59,15 +61,23 @@ uint32_t Win32Network::CancelConnection2(const char* name, uint32_t flags, bool 
 }
 
 uint32_t Win32Network::GetUniversalName(const char* localPath, std::string& universalName) {
-  constexpr DWORD kBufferSize = 1024;
-  // The answer is a UNIVERSAL_NAME_INFOA followed by the text it points to.
-  alignas(UNIVERSAL_NAME_INFOA) char buffer[kBufferSize] = {};
-  DWORD size = kBufferSize;
   if (Mpr().GetUniversalName == nullptr) return kNoNetwork;
-  const DWORD result = Mpr().GetUniversalName(localPath, UNIVERSAL_NAME_INFO_LEVEL, buffer, &size);
-  if (result == NO_ERROR) {
-    const auto* info = reinterpret_cast<const UNIVERSAL_NAME_INFOA*>(buffer);
-    universalName = info->lpUniversalName ? info->lpUniversalName : "";
+  return ReadUniversalName(Mpr().GetUniversalName, localPath, universalName);
+}
+
+uint32_t ReadUniversalName(UniversalNameCall call, const char* localPath, std::string& universalName) {
+  // The answer is a UNIVERSAL_NAME_INFOA followed by the text it points to. A long one
+  // answers "more data" with the size it needs; that is not "not mapped".
+  std::vector<UNIVERSAL_NAME_INFOA> buffer(1024 / sizeof(UNIVERSAL_NAME_INFOA));
+  for (int attempt = 0;; ++attempt) {
+    DWORD size = static_cast<DWORD>(buffer.size() * sizeof(UNIVERSAL_NAME_INFOA));
+    const DWORD result = call(localPath, UNIVERSAL_NAME_INFO_LEVEL, buffer.data(), &size);
+    // The mapping may change between two calls, so the size is asked again, a few times.
+    if (result == ERROR_MORE_DATA && attempt < 3 && size > buffer.size() * sizeof(UNIVERSAL_NAME_INFOA)) {
+      buffer.resize(size / sizeof(UNIVERSAL_NAME_INFOA) + 1);
+      continue;
+    }
+    if (result == NO_ERROR) universalName = buffer[0].lpUniversalName ? buffer[0].lpUniversalName : "";
+    return result;
   }
-  return result;
 }

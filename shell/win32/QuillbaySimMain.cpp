@@ -7,6 +7,7 @@
 #include "platform/sim/SimNetworkWatcher.h"
 #include "platform/sim/SimulatedNetwork.h"
 #include "platform/win32/Win32Clock.h"
+#include "platform/win32/SystemLibrary.h"
 #include "platform/win32/Win32HelpLibrary.h"
 #include "platform/win32/Win32NetworkEvents.h"
 #include "platform/win32/Win32Platform.h"
@@ -14,6 +15,7 @@
 #include "shell/win32/Win32WindowSystem.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  LoadLibrariesFromSystemFolderOnly();
   Win32Clock clock;
   char user[257] = "";
   if (GetEnvironmentVariableA("USERNAME", user, sizeof(user)) >= sizeof(user)) user[0] = '\0';

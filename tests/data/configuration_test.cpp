@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <fstream>
 #include <random>
 
 #include "data/Configuration.h"
@@ -662,6 +663,49 @@ TEST(OversizedFiles, AFileThatCannotBeHeldIsUnreadableNotTheEndOfTheProgram) {
   ProgramRun next(pc);
   EXPECT_EQ(next.Drive("H:").Password, "secret");
   EXPECT_TRUE(next.Drive("P:").DeploymentDrive);
+}
+
+// The most memory the process has held since ResetPeakMemory, in KB (Linux: VmHWM); -1
+// where the system does not tell.
+long PeakMemoryKilobytes() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+  return -1;
+}
+bool ResetPeakMemory() { return static_cast<bool>(std::ofstream("/proc/self/clear_refs") << "5"); }
+
+TEST(OversizedFiles, AFileOverTheLimitIsRefusedUnreadAtStartAndAtEverySave) {
+  SimMachine pc;
+  // The user's drives at the top, then far more than any real file holds.
+  const std::string padding = "[Padding]\r\nfill=" + std::string(Files::MaxFileSize, 'x') + "\r\n";
+  pc.WriteFile(kIniPath, kUsersFile + padding);
+  pc.WriteFile(kDeploymentPath, kDeploymentFile + padding);
+  if (!ResetPeakMemory() || PeakMemoryKilobytes() < 0) GTEST_SKIP() << "this system does not tell peak memory";
+  long before = PeakMemoryKilobytes();
+  ProgramRun run(pc);
+  EXPECT_TRUE(run.configuration.IniFileUnreadable);
+  ExpectDefaults(run.configuration.Prefs);
+  EXPECT_EQ(run.DrivesUnderControl(), 0);
+  EXPECT_FALSE(run.configuration.SaveConfigurationReportingErrors());
+  // Reading either whole would have held 16 MB more at least once.
+  EXPECT_LT(PeakMemoryKilobytes() - before, 4 * 1024);
+  EXPECT_EQ(pc.FileBytes(kIniPath), kUsersFile + padding) << "never written back";
+
+  // The language file over the limit: every text at its fallback, nothing read.
+  pc.WriteFile(ExecutableFolder(pc.platform()) + "Languages.ini", "[English]\r\n10102=Quit\r\n" + padding);
+  ResetPeakMemory();
+  before = PeakMemoryKilobytes();
+  TLanguage texts;
+  texts.Open(pc.platform(), "English");
+  EXPECT_EQ(texts.Translate(10102), "Exit");
+  EXPECT_LT(PeakMemoryKilobytes() - before, 4 * 1024);
+
+  // Cut back to size by hand, it reads again.
+  pc.WriteFile(kIniPath, kUsersFile);
+  ProgramRun next(pc);
+  EXPECT_EQ(next.Drive("H:").Password, "secret");
 }
 
 TEST(OversizedFiles, ThousandsOfDuplicateSectionsAndHandAddedKeysAreSavedWhole) {

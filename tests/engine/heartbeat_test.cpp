@@ -2,8 +2,11 @@
 // clock (minutes pass in milliseconds), plus one run on a real clock.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <condition_variable>
 #include <memory>
 #include <string>
@@ -103,6 +106,45 @@ TEST_F(KeepAliveSchedule, UnreachableDriveGetsTwentyShortAttemptsThenTheLongSche
   EXPECT_TRUE(thread.InShortInterval());
   EXPECT_EQ(thread.ShortAttempt(), 1);
   EXPECT_EQ(app.surfaces.BalloonHintMessage.ShownCount, 1);  // repeated failures: one balloon
+}
+
+// The heap in use, in bytes; 0 where the allocator does not tell.
+size_t HeapInUse() {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  return 0;  // the sanitizers' allocators keep their own books
+#elif defined(__GLIBC__) && (__GLIBC__ > 2 || __GLIBC_MINOR__ >= 33)
+  const struct mallinfo2 info = mallinfo2();
+  return info.uordblks + info.hblkhd;
+#else
+  return 0;
+#endif
+}
+
+// A simulated day takes some seconds of real time (the thread wakes every second), so the
+// suite compares day 1 with day 2, when the list has long been full; QUILLBAY_DAYS=30
+// gives the month.
+TEST_F(KeepAliveSchedule, AMonthWithAFailingDriveHoldsNoMoreThanADay) {
+  if (HeapInUse() == 0) GTEST_SKIP() << "this allocator does not tell the heap in use";
+  const char* asked = std::getenv("QUILLBAY_DAYS");
+  const int days = asked != nullptr && std::atoi(asked) > 1 ? std::atoi(asked) : 2;
+  StartUnreachable();
+  THeartBeatThread thread(pc.platform(), app.engine);
+  constexpr int64_t kDay = 24 * 60 * kMinute;
+  size_t heapAfterDay1 = 0;
+  for (int day = 1; day <= days; ++day) {
+    for (int hour = 0; hour < 24; ++hour) {
+      pc.Advance(kDay / 24);
+      pc.NetCalls.clear();  // the simulated machine's journal, not the program's memory
+    }
+    if (day == 1) heapAfterDay1 = HeapInUse();
+  }
+  const size_t heapAtEnd = HeapInUse();
+  // Some ten lines a minute: the list is full long before the first day is over.
+  EXPECT_GT(app.surfaces.MessagesAdded, static_cast<uint64_t>(days) * 10000u);
+  EXPECT_EQ(app.surfaces.Messages.size(), TSurfaces::MaxMessages);
+  std::printf("heap in use after day 1: %zu KB, after day %d: %zu KB, lines written: %llu\n", heapAfterDay1 >> 10,
+              days, heapAtEnd >> 10, static_cast<unsigned long long>(app.surfaces.MessagesAdded));
+  EXPECT_LT(heapAtEnd, heapAfterDay1 + (1u << 20));
 }
 
 TEST_F(KeepAliveSchedule, RecoveryDuringShortScheduleReturnsToLongAfterFirstGoodRun) {

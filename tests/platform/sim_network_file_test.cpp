@@ -267,6 +267,13 @@ TEST_F(SimulatedNetworkWatch, ADamagedFileNeverStopsTheProgramAndLosesNothing) {
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_THAT(lines[3].second, HasSubstr("missing; the simulated network stays as it was"));
   EXPECT_EQ(net.MappingOf('H'), "\\\\nas\\media");
+
+  // Far too large: refused unread at every look, said once.
+  pc.WriteFile(path, "[Share \\\\nas\\media]\nOnline=0\n;" + std::string(Files::MaxFileSize, 'x'));
+  pc.Advance(3000);
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_THAT(lines[4].second, HasSubstr("larger than 16 MB; the simulated network stays as it was"));
+  EXPECT_EQ(Connect("N:", "\\\\nas\\media"), NO_ERROR);
 }
 
 TEST(SimulatedNetworkFile, TheExampleShippedBesideTheProgramIsInOrder) {

@@ -17,9 +17,10 @@ struct Help : ::testing::Test, MainWindowTest {};
 
 }  // namespace
 
-TEST_F(Help, TheLibraryLoadsByNameAndIsFreedAtTheEnd) {
+TEST_F(Help, TheLibraryLoadsFromTheSystemFolderNeverByNameAndIsFreedAtTheEnd) {
   help.LoadHtmlHelp();
-  EXPECT_THAT(helpLibrary.LoadAttempts, ElementsAre("hhctrl.ocx"));
+  // By name, a file beside the program could be taken first.
+  EXPECT_THAT(helpLibrary.LoadAttempts, ElementsAre(R"(C:\Windows\system32\hhctrl.ocx)"));
   EXPECT_NE(help.HtmlHelp, 0u);
   EXPECT_EQ(help.HtmlHelp, help.HtmlHelpA);
   EXPECT_NE(help.HtmlHelpW, 0u);
@@ -32,19 +33,28 @@ TEST_F(Help, TheLibraryLoadsByNameAndIsFreedAtTheEnd) {
   EXPECT_EQ(help.HtmlHelpW, 0u);
 }
 
-TEST_F(Help, TheRegistryPathIsUsedWhenTheNameDoesNotLoad) {
-  helpLibrary.Loadable = {R"(C:\Windows\System32\hhctrl.ocx)"};
-  pc.WriteFile(R"(C:\Windows\System32\hhctrl.ocx)", "dll");
+TEST_F(Help, TheRegistryPathIsUsedOnlyInsideTheWindowsFolder) {
+  helpLibrary.Loadable = {R"(C:\Windows\SysWOW64\hhctrl.ocx)"};
+  pc.WriteFile(R"(C:\Windows\SysWOW64\hhctrl.ocx)", "dll");
   // The SystemRoot reference in capitals is expanded like one in mixed case.
-  pc.SetRegistryValue(RegistryRoot::ClassesRoot, kClassKey, "", R"(%SYSTEMROOT%\System32\hhctrl.ocx)");
-  EXPECT_EQ(help.FindHtmlHelpLibrary(), R"(C:\Windows\System32\hhctrl.ocx)");
+  pc.SetRegistryValue(RegistryRoot::ClassesRoot, kClassKey, "", R"(%SYSTEMROOT%\SysWOW64\hhctrl.ocx)");
+  EXPECT_EQ(help.FindHtmlHelpLibrary(), R"(C:\Windows\SysWOW64\hhctrl.ocx)");
   help.LoadHtmlHelp();
-  EXPECT_THAT(helpLibrary.LoadAttempts, ElementsAre("hhctrl.ocx", R"(C:\Windows\System32\hhctrl.ocx)"));
+  EXPECT_THAT(helpLibrary.LoadAttempts,
+              ElementsAre(R"(C:\Windows\system32\hhctrl.ocx)", R"(C:\Windows\SysWOW64\hhctrl.ocx)"));
   EXPECT_NE(help.HtmlHelp, 0u);
 
   // A registered path with no file there falls back to the system folder.
   pc.SetRegistryValue(RegistryRoot::ClassesRoot, kClassKey, "", R"(%SystemRoot%\gone\hhctrl.ocx)");
   EXPECT_EQ(help.FindHtmlHelpLibrary(), R"(C:\Windows\system32\hhctrl.ocx)");
+
+  // A registration pointing anywhere else (a user's folder, a share) is not followed.
+  for (const char* planted : {R"(C:\Users\Public\hhctrl.ocx)", R"(\\server\share\hhctrl.ocx)",
+                              R"(C:\Windows\..\Users\Public\hhctrl.ocx)", R"(C:\WindowsApps\hhctrl.ocx)"}) {
+    pc.WriteFile(planted, "dll");
+    pc.SetRegistryValue(RegistryRoot::ClassesRoot, kClassKey, "", planted);
+    EXPECT_EQ(help.FindHtmlHelpLibrary(), R"(C:\Windows\system32\hhctrl.ocx)") << planted;
+  }
 }
 
 TEST_F(Help, AMissingHelpFileIsAWarningAndTheViewerIsNotTried) {

@@ -253,6 +253,31 @@ TEST_F(StartupShutdown, NormalExitDismountsAfterRemovingAndBeforeSaving) {
   EXPECT_THAT(ConfigurationText(), Not(HasSubstr("[NetworkDrive_H:]")));
 }
 
+TEST_F(StartupShutdown, ExitWithTheHelpOpenClosesItThenFreesItsLibraryThenEndsCom) {
+  WriteConfiguration(With([](TestPrefs& p) { p.ConnectNetworkDrivesOnStartup = false; }), {});
+  pc.WriteFile(ExecutableFolder(pc.platform()) + "QBYHelp.chm", "chm");
+  SimProcess process(mutexes);
+  SimWindowSystem windows(pc);
+  int comWhenFreed = -1;
+  helpLibrary.OnFree = [&] { comWhenFreed = process.ComInitialized; };
+  windows.turn = [&](TApplication& app) {
+    TMainForm& f = *app.MainForm;
+    f.ActionHelpHelpExecute();
+    ASSERT_EQ(helpLibrary.OpenWindows, 1);
+    f.AMFileExit.Execute();
+  };
+
+  EXPECT_EQ(RunProgram(pc.platform(), process, helpLibrary, windows), 0);
+
+  EXPECT_FALSE(helpLibrary.FreedUnderOpenWindows);
+  ASSERT_FALSE(helpLibrary.Calls.empty());
+  EXPECT_EQ(helpLibrary.Calls.back().Command, SimHelpLibrary::kCloseAll);
+  EXPECT_EQ(helpLibrary.Calls.back().File, "");
+  EXPECT_EQ(comWhenFreed, 1) << "COM still there while the library went";
+  EXPECT_EQ(helpLibrary.LoadedCount, 0);
+  EXPECT_EQ(process.ComInitialized, 0);
+}
+
 TEST_F(StartupShutdown, ExitChosenDuringANestedKeepAliveRunEndsAfterTheRun) {
   pc.AddShare(kMedia);
   pc.AddShare(kOffice);

@@ -1,5 +1,6 @@
 #include "support/MainWindowTest.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "data/Configuration.h"
@@ -82,7 +83,9 @@ void MainWindowTest::Select(const std::string& drive) {
 std::vector<std::string> MainWindowTest::NewMessages() {
   std::vector<std::string> fresh;
   const auto& rows = form->Surfaces.Messages;
-  for (size_t i = rows.size() - seen_; i-- > 0;) fresh.push_back(rows[i].Text);
-  seen_ = rows.size();
+  const uint64_t added = form->Surfaces.MessagesAdded;
+  for (size_t i = static_cast<size_t>(std::min<uint64_t>(added - seen_, rows.size())); i-- > 0;)
+    fresh.push_back(rows[i].Text);
+  seen_ = added;
   return fresh;
 }

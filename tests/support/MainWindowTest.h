@@ -87,5 +87,5 @@ struct MainWindowTest {
   TLanguage texts;
 
  private:
-  size_t seen_ = 0;
+  uint64_t seen_ = 0;  // MessagesAdded when last asked
 };

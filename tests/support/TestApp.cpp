@@ -1,5 +1,6 @@
 #include "support/TestApp.h"
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -115,7 +116,9 @@ std::vector<std::string> TestApp::MessageTexts() const {
 std::vector<std::string> TestApp::NewMessages() {
   std::vector<std::string> fresh;
   const auto& rows = surfaces.Messages;
-  for (size_t i = rows.size() - seen_; i-- > 0;) fresh.push_back(rows[i].Text);
-  seen_ = rows.size();
+  const uint64_t added = surfaces.MessagesAdded;
+  for (size_t i = static_cast<size_t>(std::min<uint64_t>(added - seen_, rows.size())); i-- > 0;)
+    fresh.push_back(rows[i].Text);
+  seen_ = added;
   return fresh;
 }

@@ -85,7 +85,7 @@ class TestApp {
   TEngine engine;
 
  private:
-  size_t seen_ = 0;
+  uint64_t seen_ = 0;  // MessagesAdded when last asked
 };
 
 // A fresh machine with the program on it; tests derive their fixtures from it.

@@ -145,6 +145,21 @@ TEST_F(RealMainWindow, WhatTheEngineChangesBetweenEventsIsShownOnceTheWaitingMes
   EXPECT_EQ(Cell(drives, row, 3), kMedia);
   EXPECT_FALSE(StatusText(window->Handle()).empty());
   EXPECT_EQ(StatusText(window->Handle()).find('\n'), std::string::npos);
+
+  // Months in the tray: the list keeps the newest lines only, as the data behind it does.
+  const int kept = static_cast<int>(TSurfaces::MaxMessages);
+  for (int line = 1; line <= kept + 3; ++line) f.AddMessage(mkError, "failed " + std::to_string(line));
+  Pump();
+  ASSERT_EQ(ListView_GetItemCount(messages), kept);
+  EXPECT_EQ(Cell(messages, 0, 0), "failed " + std::to_string(kept + 3));
+  EXPECT_EQ(Cell(messages, kept - 1, 0), "failed 4");
+  f.AddMessage(mkInformation, "one more");
+  f.AddMessage(mkInformation, "and another");
+  Pump();
+  ASSERT_EQ(ListView_GetItemCount(messages), kept);
+  EXPECT_EQ(Cell(messages, 0, 0), "and another");
+  EXPECT_EQ(Cell(messages, 1, 0), "one more");
+  EXPECT_EQ(Cell(messages, kept - 1, 0), "failed 6");
 }
 
 TEST_F(RealMainWindow, TabGoesFromListToListAndF1OpensTheHelp) {

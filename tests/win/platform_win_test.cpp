@@ -4,11 +4,13 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <stdexcept>
 #include <thread>
 
 #include "platform/win32/Win32DataProtection.h"
 #include "platform/win32/Win32DeviceChange.h"
+#include "platform/win32/Win32Network.h"
 #include "platform/win32/Win32Platform.h"
 #include "tests/win/RecordedStart.h"
 
@@ -161,6 +163,27 @@ TEST(Win32Files, ReadingTellsMissingFromUnreadable) {
   EXPECT_EQ(files.ReadFile(directory, read), ReadFileResult::Unreadable);
   EXPECT_EQ(read, "unchanged");
 
+  // A file of a gigabyte (its end set, nothing written) is refused by its size, unread.
+  const std::string huge = folder.File("huge.ini");
+  HANDLE file = CreateFileA(huge.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  LARGE_INTEGER size = {};
+  size.QuadPart = 1ll << 30;
+  ASSERT_TRUE(SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && SetEndOfFile(file));
+  CloseHandle(file);
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_EQ(files.ReadFile(huge, read), ReadFileResult::TooLarge);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
+  EXPECT_EQ(read, "unchanged");
+  std::string limit(Files::MaxFileSize, 'x');
+  ASSERT_TRUE(files.ReplaceFile(huge, limit));
+  EXPECT_EQ(files.ReadFile(huge, read), ReadFileResult::Ok);
+  EXPECT_EQ(read.size(), Files::MaxFileSize);
+  limit += 'x';
+  ASSERT_TRUE(files.ReplaceFile(huge, limit));
+  EXPECT_EQ(files.ReadFile(huge, read), ReadFileResult::TooLarge);
+  read = "unchanged";
+
   EXPECT_FALSE(files.FileExists(directory));
   EXPECT_FALSE(files.FileExists(folder.File("absent.ini")));
   ASSERT_TRUE(files.ReplaceFile(folder.File("a.ini"), "a"));
@@ -276,6 +299,48 @@ TEST(Win32Network, UnmappedLetterAndUnknownServerFail) {
   EXPECT_NE(addWithUserResult, 0u);
   EXPECT_NE(addOldResult, 0u);
   EXPECT_EQ(drives.GetDriveType(Root(free).c_str()), static_cast<uint32_t>(DRIVE_NO_ROOT_DIR));
+}
+
+// Wine answers the local name, never "more data", so the provider's side is played here
+// with the real answer layout: a location longer than the first buffer is read whole.
+std::string gLongLocation;
+int gCalls = 0;
+DWORD WINAPI AnswerLongLocation(LPCSTR, DWORD level, LPVOID buffer, LPDWORD size) {
+  ++gCalls;
+  if (level != UNIVERSAL_NAME_INFO_LEVEL) return ERROR_INVALID_LEVEL;
+  const DWORD needed = static_cast<DWORD>(sizeof(UNIVERSAL_NAME_INFOA) + gLongLocation.size() + 1);
+  if (*size < needed) {
+    *size = needed;
+    return ERROR_MORE_DATA;
+  }
+  auto* info = static_cast<UNIVERSAL_NAME_INFOA*>(buffer);
+  info->lpUniversalName = reinterpret_cast<char*>(info + 1);
+  memcpy(info->lpUniversalName, gLongLocation.c_str(), gLongLocation.size() + 1);
+  return NO_ERROR;
+}
+DWORD WINAPI AnswerEverLonger(LPCSTR, DWORD, LPVOID, LPDWORD size) {
+  ++gCalls;
+  *size += 4096;
+  return ERROR_MORE_DATA;
+}
+
+TEST(Win32Network, ALongMappedLocationIsReadWholeNotTakenForUnmapped) {
+  std::string location = "\\\\fileserver\\projects";
+  while (location.size() < 3000) location += "\\a folder with a long name";
+  for (const size_t length : {size_t{20}, size_t{1024 - sizeof(UNIVERSAL_NAME_INFOA)}, location.size()}) {
+    gLongLocation = location.substr(0, length);
+    gCalls = 0;
+    std::string read = "unchanged";
+    EXPECT_EQ(ReadUniversalName(AnswerLongLocation, "H:", read), static_cast<uint32_t>(NO_ERROR)) << length;
+    EXPECT_EQ(read, gLongLocation);
+    EXPECT_EQ(gCalls, length < 1000 ? 1 : 2);
+  }
+  // A mapping that keeps growing while it is read gives up with the answer, not a hang.
+  gCalls = 0;
+  std::string read = "unchanged";
+  EXPECT_EQ(ReadUniversalName(AnswerEverLonger, "H:", read), static_cast<uint32_t>(ERROR_MORE_DATA));
+  EXPECT_EQ(read, "unchanged");
+  EXPECT_LE(gCalls, 4);
 }
 
 // -------------------------------------------------------------------- device changes

@@ -478,14 +478,17 @@ void TWin32MainWindow::SyncDriveRows() {
 }
 
 void TWin32MainWindow::SyncMessages() {
-  const auto& messages = form_.Surfaces.Messages;
-  if (messages.size() < messagesShown_) {  // never trimmed, but a new form starts over
+  const TSurfaces& surfaces = form_.Surfaces;
+  const auto& messages = surfaces.Messages;
+  if (surfaces.MessagesAdded < messagesAdded_) {  // a new form starts over
     ListView_DeleteAllItems(messages_);
-    messagesShown_ = 0;
+    messagesAdded_ = 0;
   }
   // The newest is on top: the new ones go in at the front, oldest of them first.
-  for (size_t fresh = messages.size() - messagesShown_; fresh > 0; --fresh) {
-    const TMessageRow& row = messages[fresh - 1];
+  const size_t fresh = static_cast<size_t>(std::min<uint64_t>(surfaces.MessagesAdded - messagesAdded_, messages.size()));
+  if (fresh == messages.size()) ListView_DeleteAllItems(messages_);
+  for (size_t index = fresh; index > 0; --index) {
+    const TMessageRow& row = messages[index - 1];
     std::string text = row.Text, time = row.Time;
     LVITEMA item = {};
     item.mask = LVIF_TEXT | LVIF_IMAGE;
@@ -498,7 +501,10 @@ void TWin32MainWindow::SyncMessages() {
     sub.pszText = time.data();
     SendMessageA(messages_, LVM_SETITEMTEXTA, 0, reinterpret_cast<LPARAM>(&sub));
   }
-  messagesShown_ = messages.size();
+  // The lines the data no longer keeps leave the bottom of the list too.
+  for (int shown = ListView_GetItemCount(messages_); shown > static_cast<int>(messages.size()); --shown)
+    ListView_DeleteItem(messages_, shown - 1);
+  messagesAdded_ = surfaces.MessagesAdded;
 }
 
 // --- The notification area ---

@@ -116,7 +116,7 @@ class TWin32MainWindow : public TMainFormSite {
   std::vector<ActionShown> actionsShown_;
   std::vector<DriveRowShown> drivesShown_;
   std::string captionShown_;
-  size_t messagesShown_ = 0;
+  uint64_t messagesAdded_ = 0;  // the form's MessagesAdded when last shown
   std::string statusShown_;
   bool trayAdded_ = false;
   int trayPictureShown_ = -1;

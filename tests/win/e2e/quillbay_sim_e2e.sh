@@ -15,7 +15,7 @@ failed=0
 rm -rf "$work/app"
 mkdir -p "$work/app"
 cp "$build/QuillbaySim.exe" "$build/Languages.ini" "$build/QBYHelp.chm" "$work/app/"
-cp "$build/tests/QuillbayProbe.exe" "$work/"
+cp "$build/tests/QuillbayProbe.exe" "$build/tests/PlantedLibrary.dll" "$work/"
 if [ ! -d "$WINEPREFIX" ]; then
   # The test program's prefix, when it exists, saves the minute a new one takes.
   if [ -f "$build/wineprefix/system.reg" ]; then cp -a "$build/wineprefix" "$WINEPREFIX"; else wineboot -i >/dev/null 2>&1; fi
@@ -159,7 +159,24 @@ help_with_f1() {
     check "the program still runs" bash -c "probe wait 0 >/dev/null"
 }
 
-export -f help_with_f1 first_run second_run offline_and_back back_within_seconds dropped_from_outside second_instance end_of_session
+planted_library() {
+  network 1 ""
+  cp "$work/PlantedLibrary.dll" "$work/app/hhctrl.ocx"
+  rm -f "$work/app/hhctrl.ocx.loaded"
+  # Native first: Wine then searches as Windows does, the program's folder before the
+  # system folder, unless the program keeps the search to the system folder.
+  WINEDLLOVERRIDES="hhctrl.ocx=n,b" start
+  check "window" probe wait 40 >/dev/null || return 1
+  probe action AMFileMinimizeRestore
+  check "shown" until_true 10 bash -c '[ "$(probe visible)" = 1 ]' || return 1
+  probe key F1
+  check "F1 opens the help window" until_true 20 bash -c 'probe windows | grep -q ": Quillbay Help$"' &&
+    check "the library beside the program was never loaded" test ! -e "$work/app/hhctrl.ocx.loaded" &&
+    check "the help window closes" probe closetitled "Quillbay Help"
+}
+planted_library_cleanup() { rm -f "$work/app/hhctrl.ocx" "$work/app/hhctrl.ocx.loaded"; }
+
+export -f planted_library help_with_f1 first_run second_run offline_and_back back_within_seconds dropped_from_outside second_instance end_of_session
 
 only=${2:-}
 if [ -n "$only" ]; then
@@ -177,6 +194,8 @@ scenario "a mapping dropped from outside is reconnected at once" dropped_from_ou
 scenario "a second instance is refused" second_instance
 scenario "end of the Windows session saves the configuration" end_of_session
 scenario "F1 in the main window opens the help" help_with_f1
+scenario "a library planted beside the program is never loaded" planted_library
+planted_library_cleanup
 
 wineserver -k 2>/dev/null
 echo "e2e: $passed passed, $failed failed"
