@@ -14,10 +14,11 @@
 #include "shell/win32/Win32WindowSystem.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  Win32Clock clock;
+  Win32Clock& clock = *new Win32Clock;  // never freed, like the network below
   char user[257] = "";
   if (GetEnvironmentVariableA("USERNAME", user, sizeof(user)) >= sizeof(user)) user[0] = '\0';
-  SimulatedNetwork network(clock, user);
+  // Never freed: a call left behind at Exit may still be waiting in it when the process ends.
+  SimulatedNetwork& network = *new SimulatedNetwork(clock, user);
   Win32Platform machine(network.network(), network.drives());
   Platform& platform = machine.platform();
   SimNetworkWatcher watcher(network, platform.files, platform.ui,
