@@ -54,7 +54,6 @@ void TEngine::ConnectDrives(bool Force, const std::string& Drive) {
             }
           }
 
-          item.State = dsError;
           // Without a user name the logged-on user's credentials apply, password included.
           const bool credentials = !item.Username.empty();
           const char* userName = credentials ? item.Username.c_str() : nullptr;
@@ -91,6 +90,8 @@ void TEngine::ConnectDrives(bool Force, const std::string& Drive) {
             AddMessage(mkError, T(10302) + drive + T(10814));
             CurrentConnectionError = true;
           } else {
+            // Set only now: while the call is in flight the drive shows what was last known.
+            item.State = dsError;
             AddMessage(mkError, T(10302) + drive + ConnectFailureSuffix(result));
             CurrentConnectionError = true;
           }
@@ -106,6 +107,7 @@ void TEngine::ConnectDrives(bool Force, const std::string& Drive) {
             }
           }
         } catch (...) {
+          item.State = dsError;
           AddMessage(mkError, T(10302) + drive + "'.");
           CurrentConnectionError = true;
         }

@@ -116,13 +116,14 @@ void TEngine::DisconnectForeignDrives(bool Force) {
 }
 
 void TEngine::ActionDrivesDisconnectDrivesExecute() {
+  if (RefusedWhileWaiting()) return;
   AddMessage(mkInformation, T(10228));
   DisconnectDrives(Prefs().UseForcedDisconnect, "");
 }
 
 void TEngine::ActionDrivesDisconnectSelectedDriveExecute() {
   const TNetworkDriveItem* item = SelectedDrive();
-  if (item == nullptr) return;
+  if (item == nullptr || RefusedWhileWaiting()) return;
   const std::string drive = item->Drive;
   AddMessage(mkInformation, T(10227) + drive + "' ...");
   DisconnectDrives(Prefs().UseForcedDisconnect, drive);
@@ -130,13 +131,14 @@ void TEngine::ActionDrivesDisconnectSelectedDriveExecute() {
 
 void TEngine::ActionDrivesRemoveNetworkDriveExecute() {
   const TNetworkDriveItem* item = SelectedDrive();
-  if (item == nullptr) return;
+  if (item == nullptr || RefusedWhileWaiting()) return;
   const std::string drive = item->Drive;
   if (platform_.ui.MessageBox(T(10466) + drive + "' ?", kProductName, MessageBoxKind::Question) != win::IDYES) return;
   RemoveDrives(drive);
 }
 
 void TEngine::AMDrivesRemoveAllNetworkDrivesExecute() {
+  if (RefusedWhileWaiting()) return;
   if (NrOfDrivesUnderQBYControl.load() < 1) {
     platform_.ui.MessageBox(T(10304), kProductName, MessageBoxKind::Information);
     return;

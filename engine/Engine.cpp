@@ -73,14 +73,23 @@ TNetworkDriveItem* TEngine::SelectedDrive() const {
   return surfaces_.DriveRows[static_cast<size_t>(row)].Drive;
 }
 
+bool TEngine::WaitingOnServer() const { return platform_.ui.CallsInFlight() > 0; }
+
+bool TEngine::RefusedWhileWaiting() {
+  if (!WaitingOnServer()) return false;
+  AddMessage(mkWarning, T(10820));
+  return true;
+}
+
 void TEngine::ActionDrivesConnectDrivesExecute() {
+  if (RefusedWhileWaiting()) return;
   AddMessage(mkInformation, T(10226));
   ConnectDrives(true, "");
 }
 
 void TEngine::ActionDrivesConnectSelectedDriveExecute() {
   TNetworkDriveItem* selected = SelectedDrive();
-  if (selected == nullptr) return;
+  if (selected == nullptr || RefusedWhileWaiting()) return;
   const std::string drive = selected->Drive;
   AddMessage(mkInformation, T(10225) + drive + "' ...");
   ConnectDrives(true, drive);

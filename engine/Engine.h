@@ -51,7 +51,11 @@ class TEngine {
   // A connect, disconnect or remove run is walking the drives (events may run inside it).
   bool RunInProgress() const { return runDepth_ > 0; }
 
-  // The connect and disconnect actions of the main window (announcement line, then the run).
+  // A call or wait of a run is in flight (the main thread serves messages meanwhile): a
+  // new run would interleave with it.
+  bool WaitingOnServer() const;
+  // The connect and disconnect actions of the main window (announcement line, then the
+  // run); while WaitingOnServer they are refused with a line saying so.
   void ActionDrivesConnectDrivesExecute();
   void ActionDrivesConnectSelectedDriveExecute();
   void ActionDrivesDisconnectDrivesExecute();
@@ -96,6 +100,8 @@ class TEngine {
   // cannot read; the keep-alive runs that follow stay quiet about it.
   void ReportUnreadablePassword(const TNetworkDriveItem& drive);
   bool TrueCryptProgramExists();
+  // True, with the line saying so, when a user's command must not start a run now.
+  bool RefusedWhileWaiting();
 
   // Marks a run for RunInProgress for its lifetime, also when an error escapes.
   class TRunMark {

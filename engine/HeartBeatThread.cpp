@@ -270,11 +270,27 @@ bool THeartBeatThread::TKeepTime::Synchronize(const std::function<void()>& fn) {
 
 void THeartBeatThread::TKeepTime::HeartBeatTimer() {
   TEngine& engine = engine_;
+  // Decided on the main thread in each call: a run must not start inside a call of
+  // another that waits on its server.
+  bool waiting = false;
+  const auto skippedWhileWaiting = [&] {
+    waiting = engine.WaitingOnServer();
+    if (waiting) engine.AddMessage(mkInformation, engine.T(10821));
+    return waiting;
+  };
   if (engine.NrOfDrivesUnderQBYControl.load() > 0 &&
-      !Synchronize([&] { engine.AddMessage(mkInformation, engine.T(10226)); })) {
+      !Synchronize([&] {
+        if (!skippedWhileWaiting()) engine.AddMessage(mkInformation, engine.T(10226));
+      })) {
     return;
   }
-  if (!Synchronize([&] { engine.ConnectDrives(false, ""); })) return;
+  if (waiting) return;
+  if (!Synchronize([&] {
+        if (!skippedWhileWaiting()) engine.ConnectDrives(false, "");
+      }) ||
+      waiting) {
+    return;
+  }
   AfterRun(false);
 }
 

@@ -91,8 +91,7 @@ void TEngine::MountVolumes(TNetworkDriveItem& drive, bool Now) {
         const int32_t delay = Prefs().DelayVolumeMount;
         if (delay > 0) {
           AddMessage(mkVolume, T(10321) + std::to_string(delay) + T(10322));
-          platform_.clock.Sleep(static_cast<uint32_t>(std::min<int64_t>(int64_t{delay} * 1000, UINT32_MAX)));
-          platform_.ui.ProcessMessages();
+          platform_.ui.WaitServingMessages(static_cast<uint32_t>(std::min<int64_t>(int64_t{delay} * 1000, UINT32_MAX)));
         }
         if (Started(platform_.shell.ShellExecute("open", trueCrypt.c_str(), parameters.c_str(), win::SW_SHOWDEFAULT)))
           AddMessage(mkVolume, T(10323) + volume.Volume + T(10324) + volume.Drive + "' ...");

@@ -51,6 +51,18 @@ class UserInterface {
   virtual bool OpenFileDialog(const OpenFileRequest& request, std::string& fileName) = 0;
   // The hand pointer over a link, the normal arrow otherwise.
   virtual void SetHandCursor(bool hand) = 0;
+
+  // Main thread: runs a call that may wait on a server off the main thread and serves
+  // messages until it ends. False when the program began ending meanwhile: the call is
+  // then left to finish on its own, so it must own everything it touches.
+  virtual bool RunServingMessages(std::function<void()> call) = 0;
+  // Main thread: lets milliseconds pass while serving messages (sooner when ending).
+  virtual void WaitServingMessages(uint32_t milliseconds) = 0;
+  // Waits of the two above now on the main thread's stack.
+  virtual int CallsInFlight() const = 0;
+  // While ending, calls and waits are left behind at once, so that the runs in progress
+  // unwind without waiting for a server; the shutdown clears it for calls of its own.
+  virtual void SetEnding(bool ending) = 0;
 };
 
 // Shows the hourglass for its lifetime, also when an error escapes; nested guards keep

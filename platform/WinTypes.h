@@ -25,6 +25,7 @@ constexpr uint32_t ERROR_BAD_PROVIDER = 1204;
 constexpr uint32_t ERROR_EXTENDED_ERROR = 1208;
 constexpr uint32_t ERROR_SESSION_CREDENTIAL_CONFLICT = 1219;
 constexpr uint32_t ERROR_NO_NETWORK = 1222;
+constexpr uint32_t ERROR_CANCELLED = 1223;
 constexpr uint32_t ERROR_NETWORK_UNREACHABLE = 1231;
 constexpr uint32_t ERROR_HOST_UNREACHABLE = 1232;
 constexpr uint32_t ERROR_LOGON_FAILURE = 1326;

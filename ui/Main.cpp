@@ -320,8 +320,15 @@ void TMainForm::WMEndSession(bool Ending) {
   }
   Engine.WindowsIsShuttingDown = true;
   terminated_ = true;
+  KeepStatesAtEnd();
+  platform.ui.SetEnding(true);
   FormDestroy();
   if (Site != nullptr) Site->Terminate();
+}
+
+void TMainForm::KeepStatesAtEnd() {
+  if (!statesAtEnd_.empty()) return;
+  for (const auto& drive : Configuration.NetworkDrives) statesAtEnd_.emplace_back(drive->Drive, drive->State);
 }
 
 void TMainForm::StopHeartBeatThread() {
@@ -339,6 +346,10 @@ void TMainForm::FormDestroy() {
   destroyed_ = true;
   StopHeartBeatThread();
   if (!configurationRead_) return;  // start-up failed before the drives were read
+  for (const auto& [letter, state] : statesAtEnd_)
+    if (TNetworkDriveItem* drive = Configuration.NetworkDrives.FindDrive(letter)) drive->State = state;
+  // After an Exit the runs have unwound by now: the shutdown's own calls wait as any do.
+  if (!Engine.WindowsIsShuttingDown) platform.ui.SetEnding(false);
   const TQbyPrefs& prefs = Configuration.Prefs;
   try {
     if (prefs.RemoveAllNetworkDrivesOnExit && !Engine.WindowsIsShuttingDown) Engine.RemoveDrives("");

@@ -191,7 +191,11 @@ class TMainForm {
   void SaveAfterDialog();
   void StopHeartBeatThread();
   void VisibilityChanged();
+  // Ending: the runs unwind with their calls left behind, so what they would still write
+  // into the drives' states is not known; the states at this moment are the ones saved.
+  void KeepStatesAtEnd();
 
+  std::vector<std::pair<std::string, TDriveState>> statesAtEnd_;
   bool configurationRead_ = false;  // nothing is saved over a file start-up did not read
   bool destroyed_ = false;
   bool terminated_ = false;

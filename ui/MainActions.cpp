@@ -48,6 +48,9 @@ void TMainForm::ActionFileExitExecute() {
   // Only asks to end: a run this may be nested in finishes first, and the shutdown
   // follows once the message loop has unwound.
   terminated_ = true;
+  // A call in flight is left behind, so the runs unwind without waiting for a server.
+  KeepStatesAtEnd();
+  platform.ui.SetEnding(true);
   if (Site != nullptr) Site->Terminate();
 }
 

@@ -19,6 +19,7 @@ int RootIndex(const char* path) {
 }  // namespace
 
 uint32_t SimDrives::GetDriveType(const char* rootPath) {
+  std::lock_guard<std::mutex> lock(state_.Guard);
   int index = RootIndex(rootPath);
   uint32_t code = 0;
   if (faults_.Take("GetDriveType", index, code)) return code;
@@ -29,6 +30,7 @@ uint32_t SimDrives::GetDriveType(const char* rootPath) {
 }
 
 uint32_t SimDrives::GetLogicalDrives() {
+  std::lock_guard<std::mutex> lock(state_.Guard);
   uint32_t mask = 0;
   for (int index = 0; index < 26; ++index)
     if (state_.Letters[index].Taken()) mask |= 1u << index;
@@ -37,6 +39,7 @@ uint32_t SimDrives::GetLogicalDrives() {
 
 bool SimDrives::GetDiskFreeSpaceEx(const char* rootPath, uint64_t& freeBytesAvailableToCaller,
                                    uint64_t& totalBytes) {
+  std::lock_guard<std::mutex> lock(state_.Guard);
   int index = RootIndex(rootPath);
   uint32_t code = 0;
   if (faults_.Take("GetDiskFreeSpaceEx", index, code) && code != 0) return false;
@@ -55,6 +58,7 @@ bool SimDrives::GetDiskFreeSpaceEx(const char* rootPath, uint64_t& freeBytesAvai
 }
 
 uint32_t SimDrives::GetFileAttributes(const char* path) {
+  std::lock_guard<std::mutex> lock(state_.Guard);
   int index = SimDriveIndex(path);
   uint32_t code = 0;
   if (faults_.Take("GetFileAttributes", index, code)) return win::INVALID_FILE_ATTRIBUTES;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/ServedCalls.h"
 #include "platform/WinTypes.h"
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimDataProtection.h"
@@ -26,7 +27,11 @@ class SimMachine::Impl {
         drives(net, faults, files),
         shell(faults, clock, machine.Starts),
         ui(machine, clock, calls),
-        platform{network, drives, files, registry, shell, environment, clock, ui, protection} {}
+        servedNetwork(network, ui),
+        servedDrives(drives, ui),
+        platform{servedNetwork, servedDrives, files, registry, shell, environment, clock, ui, protection} {
+    network.SetDelayWait([this](uint32_t milliseconds) { ui.WaitServingMessages(milliseconds); });
+  }
 
   MainThreadCalls calls;  // made on the thread that creates the machine: the main thread
   SimClock clock;
@@ -40,6 +45,8 @@ class SimMachine::Impl {
   SimEnvironment environment;
   SimUserInterface ui;
   SimDataProtection protection;
+  ServedNetwork servedNetwork;
+  ServedDrives servedDrives;
   Platform platform;
   std::function<void(const DeviceChange&)> deviceChange;
   std::function<void(NetworkEventKind)> networkEvent;
@@ -90,10 +97,7 @@ SimShare& SimMachine::AddShare(const std::string& path) {
   std::string server, share;
   if (!SimSplitUnc(path, server, share) || share.empty())
     throw std::invalid_argument("SimMachine: a share is \\\\server\\share, not " + path);
-  if (SimShare* known = impl_->net.ShareOf(path)) return *known;
-  impl_->net.Shares.push_back(std::make_unique<SimShare>());
-  impl_->net.Shares.back()->Path = SimTrimBackslashes(path);
-  return *impl_->net.Shares.back();
+  return *impl_->net.AddShare(path);
 }
 
 SimShare* SimMachine::FindShare(const std::string& path) { return impl_->net.ShareOf(path); }

@@ -3,21 +3,40 @@
 #include "base/AsciiText.h"
 #include "platform/sim/SimText.h"
 
+std::string SimNetState::ShareKey(const std::string& path) {
+  if (path.size() < 3 || path[0] != '\\' || path[1] != '\\') return {};
+  const size_t serverEnd = path.find('\\', 2);
+  if (serverEnd == std::string::npos || serverEnd == 2) return {};
+  size_t shareEnd = path.find('\\', serverEnd + 1);
+  if (shareEnd == std::string::npos) shareEnd = path.size();
+  if (shareEnd == serverEnd + 1) return {};
+  std::string key = path.substr(0, shareEnd);
+  for (char& c : key)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+  return key;
+}
+
 SimShare* SimNetState::ShareOf(const std::string& path) {
-  std::string server, share;
-  if (!SimSplitUnc(path, server, share) || share.empty()) return nullptr;
-  std::string root = LowerAscii("\\\\" + server + "\\" + share);
-  for (auto& known : Shares)
-    if (LowerAscii(SimTrimBackslashes(known->Path)) == root) return known.get();
-  return nullptr;
+  if (Shares.empty()) return nullptr;
+  auto found = Shares.find(ShareKey(path));
+  return found == Shares.end() ? nullptr : found->second.get();
+}
+
+SimShare* SimNetState::AddShare(const std::string& path) {
+  std::string key = ShareKey(path);
+  if (key.empty()) return nullptr;
+  std::unique_ptr<SimShare>& share = Shares[std::move(key)];
+  if (!share) {
+    share = std::make_unique<SimShare>();
+    share->Path = SimTrimBackslashes(path);
+  }
+  return share.get();
 }
 
 bool SimNetState::ServerKnown(const std::string& server) const {
-  for (const auto& known : Shares) {
-    std::string knownServer, knownShare;
-    if (SimSplitUnc(known->Path, knownServer, knownShare) && SameTextAscii(knownServer, server)) return true;
-  }
-  return false;
+  const std::string prefix = LowerAscii("\\\\" + server + "\\");
+  auto next = Shares.lower_bound(prefix);
+  return next != Shares.end() && next->first.compare(0, prefix.size(), prefix) == 0;
 }
 
 bool SimNetState::ServerReachable(const std::string& server) const {

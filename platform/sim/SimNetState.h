@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -28,16 +29,25 @@ struct SimLetter {
 // Letters, servers and shares: what the network calls and the drive queries share.
 struct SimNetState {
   std::array<SimLetter, 26> Letters;
-  std::vector<std::unique_ptr<SimShare>> Shares;
+  // By ShareKey, so that the calls find their share without comparing every name.
+  std::map<std::string, std::unique_ptr<SimShare>> Shares;
   std::map<std::string, bool> Unreachable;  // lower-case server name -> off the network
   uint32_t DelayMs = 0;
   std::string LoggedOnUser = "alice";
   // Non-zero: the answer to a connect to any share not added, in place of the codes that
   // tell an unknown server (53) from an unknown share (67).
   uint32_t UnknownShareCode = 0;
+  // Held by a call while it reads or changes the state: in the simulated-network build the
+  // calls run on threads of their own while the main thread applies edits of the file.
+  mutable std::mutex Guard;
 
+  // "\\server\share" in lower case for a path at or below a share, else "".
+  static std::string ShareKey(const std::string& path);
   // The share that holds this path ("\\server\share" or below it), or null.
   SimShare* ShareOf(const std::string& path);
+  // The share at path, added (Path without trailing backslashes) unless it exists;
+  // null when path names no share.
+  SimShare* AddShare(const std::string& path);
   bool ServerKnown(const std::string& server) const;
   bool ServerReachable(const std::string& server) const;
   // The share behind the mapping of a letter answers (known share, reachable server).

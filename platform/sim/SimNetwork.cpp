@@ -17,13 +17,24 @@ uint32_t SimNetwork::Finish(SimNetCall call, int letterIndex,
                             const std::function<uint32_t(SimNetCall&)>& work) {
   call.AtMs = clock_.NowMs();
   // A blocking call: the caller's thread is held for the delay.
-  const SimShare* share = ShareOfCall(call, letterIndex);
-  uint32_t delay = state_.DelayMs + (share != nullptr ? share->DelayMs : 0);
-  if (delay > 0) clock_.Sleep(delay);
+  uint32_t delay = state_.DelayMs;
+  {
+    std::lock_guard<std::mutex> lock(state_.Guard);
+    const SimShare* share = ShareOfCall(call, letterIndex);
+    if (share != nullptr) delay += share->DelayMs;
+  }
+  if (delay > 0) {
+    if (delayWait_)
+      delayWait_(delay);
+    else
+      clock_.Sleep(delay);
+  }
+  std::lock_guard<std::mutex> lock(state_.Guard);
   uint32_t code = 0;
   call.Result = faults_.Take(call.Call, letterIndex, code) ? code : work(call);
-  calls_.push_back(call);
-  return call.Result;
+  const uint32_t result = call.Result;
+  calls_.push_back(std::move(call));
+  return result;
 }
 
 uint32_t SimNetwork::AddConnection2(const NetResource& resource, const char* password,
@@ -39,7 +50,8 @@ uint32_t SimNetwork::AddConnection2(const NetResource& resource, const char* pas
   call.Flags = flags;
   call.ResourceType = resource.Type;
   call.ProviderGiven = resource.Provider != nullptr;
-  return Finish(call, LetterOf(call.LocalName), [this](SimNetCall& made) { return Connect(made); });
+  const int index = LetterOf(call.LocalName);
+  return Finish(std::move(call), index, [this](SimNetCall& made) { return Connect(made); });
 }
 
 uint32_t SimNetwork::AddConnection(const char* remoteName, const char* password, const char* localName) {
@@ -49,7 +61,8 @@ uint32_t SimNetwork::AddConnection(const char* remoteName, const char* password,
   call.RemoteName = Text(remoteName);
   call.PasswordGiven = password != nullptr;
   call.Password = Text(password);
-  return Finish(call, LetterOf(call.LocalName), [this](SimNetCall& made) { return Connect(made); });
+  const int index = LetterOf(call.LocalName);
+  return Finish(std::move(call), index, [this](SimNetCall& made) { return Connect(made); });
 }
 
 uint32_t SimNetwork::CancelConnection2(const char* name, uint32_t flags, bool force) {
@@ -58,7 +71,8 @@ uint32_t SimNetwork::CancelConnection2(const char* name, uint32_t flags, bool fo
   call.LocalName = Text(name);
   call.Flags = flags;
   call.Force = force;
-  return Finish(call, LetterOf(call.LocalName), [this](SimNetCall& made) { return Cancel(made); });
+  const int index = LetterOf(call.LocalName);
+  return Finish(std::move(call), index, [this](SimNetCall& made) { return Cancel(made); });
 }
 
 uint32_t SimNetwork::GetUniversalName(const char* localPath, std::string& universalName) {
@@ -66,7 +80,7 @@ uint32_t SimNetwork::GetUniversalName(const char* localPath, std::string& univer
   call.Call = "GetUniversalName";
   call.LocalName = Text(localPath);
   int index = SimDriveIndex(localPath);
-  return Finish(call, index, [&](SimNetCall& made) {
+  return Finish(std::move(call), index, [&](SimNetCall& made) {
     if (index < 0 || !state_.Letters[index].Mapped) return win::ERROR_NOT_CONNECTED;
     // A mapping whose server is away still has its remote name.
     universalName = state_.Letters[index].Remote + made.LocalName.substr(2);

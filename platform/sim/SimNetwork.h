@@ -29,6 +29,8 @@ class SimNetwork : public Network {
   uint32_t AddConnection(const char* remoteName, const char* password, const char* localName) override;
   uint32_t CancelConnection2(const char* name, uint32_t flags, bool force) override;
   uint32_t GetUniversalName(const char* localPath, std::string& universalName) override;
+  // How a call waits out its delay; by default the clock's Sleep.
+  void SetDelayWait(std::function<void(uint32_t)> wait) { delayWait_ = std::move(wait); }
 
  private:
   uint32_t Connect(const SimNetCall& call);
@@ -44,4 +46,5 @@ class SimNetwork : public Network {
   SimFaults& faults_;
   Clock& clock_;
   std::vector<SimNetCall>& calls_;
+  std::function<void(uint32_t)> delayWait_;
 };

@@ -60,6 +60,41 @@ void SimUserInterface::ProcessMessages() {
   FireDueTimers();
 }
 
+namespace {
+// Counts a wait for CallsInFlight for its lifetime, also when an error escapes.
+class InFlightMark {
+ public:
+  explicit InFlightMark(int& count) : count_(count) { ++count_; }
+  ~InFlightMark() { --count_; }
+  InFlightMark(const InFlightMark&) = delete;
+  InFlightMark& operator=(const InFlightMark&) = delete;
+
+ private:
+  int& count_;
+};
+}  // namespace
+
+bool SimUserInterface::RunServingMessages(std::function<void()> call) {
+  if (ending_) return false;
+  InFlightMark mark(inFlight_);
+  call();
+  return !ending_;
+}
+
+void SimUserInterface::WaitServingMessages(uint32_t milliseconds) {
+  InFlightMark mark(inFlight_);
+  const int64_t end = clock_.NowMs() + milliseconds;
+  for (;;) {
+    ProcessMessages();
+    const int64_t now = clock_.NowMs();
+    if (ending_ || now >= end) return;
+    // Time moves to whatever comes first: a background thread's deadline, a timer, the end.
+    int64_t next = clock_.NextDeadline(end);
+    if (std::optional<int64_t> due = NextTimerDue(); due && *due < next) next = std::max(*due, now);
+    clock_.MoveTo(next);
+  }
+}
+
 uint32_t SimUserInterface::SetTimer(uint32_t milliseconds, std::function<void()> onTimer) {
   uint32_t interval = std::max(milliseconds, UserTimerMinimum);
   uint32_t id = nextTimerId_++;

@@ -26,6 +26,12 @@ class SimUserInterface : public UserInterface {
   int ShowModal(ModalWindow& window) override;
   bool OpenFileDialog(const OpenFileRequest& request, std::string& fileName) override;
   void SetHandCursor(bool hand) override { hand_ = hand; }
+  // The call runs in place; a delay inside it passes through WaitServingMessages, so the
+  // main thread serves its messages while simulated time moves on.
+  bool RunServingMessages(std::function<void()> call) override;
+  void WaitServingMessages(uint32_t milliseconds) override;
+  int CallsInFlight() const override { return inFlight_; }
+  void SetEnding(bool ending) override { ending_ = ending; }
 
   void WhenModal(std::function<void()> user) { modalUsers_.push_back(std::move(user)); }
   void ChooseFile(std::string fileName) { fileAnswers_.push_back(std::move(fileName)); }
@@ -56,4 +62,6 @@ class SimUserInterface : public UserInterface {
   std::deque<std::string> fileAnswers_;
   std::map<uint32_t, Timer> timers_;
   uint32_t nextTimerId_ = 1;
+  int inFlight_ = 0;
+  bool ending_ = false;
 };

@@ -12,6 +12,7 @@ SimulatedNetwork::SimulatedNetwork(Clock& clock, std::string loggedOnUser)
 }
 
 void SimulatedNetwork::Build(const SimNetworkFile& file) {
+  std::lock_guard<std::mutex> lock(state_.Guard);
   for (const auto& letter : file.Letters) {
     SimLetter& entry = state_.Letters[letter.Drive - 'A'];
     if (entry.Taken()) continue;
@@ -35,7 +36,11 @@ void SimulatedNetwork::Build(const SimNetworkFile& file) {
 }
 
 void SimulatedNetwork::Apply(const SimNetworkFile& file) {
-  const bool shareReturned = SetShares(file);
+  bool shareReturned;
+  {
+    std::lock_guard<std::mutex> lock(state_.Guard);
+    shareReturned = SetShares(file);
+  }
   if (file.Vanish != vanish_) {
     vanish_ = file.Vanish;
     Vanish(file.Vanish);
@@ -55,17 +60,14 @@ void SimulatedNetwork::Fire(NetworkEventKind kind) {
 
 bool SimulatedNetwork::SetShares(const SimNetworkFile& file) {
   bool returned = false;
-  std::erase_if(state_.Shares, [&](const std::unique_ptr<SimShare>& known) {
-    return std::none_of(file.Shares.begin(), file.Shares.end(),
-                        [&](const SimNetworkFileShare& listed) { return SameTextAscii(listed.Path, known->Path); });
+  std::erase_if(state_.Shares, [&](const auto& known) {
+    return std::none_of(file.Shares.begin(), file.Shares.end(), [&](const SimNetworkFileShare& listed) {
+      return SimNetState::ShareKey(listed.Path) == known.first;
+    });
   });
   for (const auto& listed : file.Shares) {
-    SimShare* share = state_.ShareOf(listed.Path);
-    if (share == nullptr) {
-      state_.Shares.push_back(std::make_unique<SimShare>());
-      share = state_.Shares.back().get();
-      share->Path = listed.Path;
-    }
+    SimShare* share = state_.AddShare(listed.Path);
+    if (share == nullptr) continue;  // the file's reader takes only shares
     returned = returned || (listed.Online && !share->Online);
     share->Online = listed.Online;
     share->RequiredUser = listed.User;
@@ -81,8 +83,12 @@ bool SimulatedNetwork::SetShares(const SimNetworkFile& file) {
 void SimulatedNetwork::Vanish(const std::string& letters) {
   for (char drive : letters) {
     int index = drive - 'A';
-    if (!state_.Letters[index].Mapped) continue;
-    const DeviceChange change = state_.VanishMapping(index);
+    DeviceChange change;
+    {
+      std::lock_guard<std::mutex> lock(state_.Guard);
+      if (!state_.Letters[index].Mapped) continue;
+      change = state_.VanishMapping(index);
+    }
     if (deviceChange_) {
       auto handler = deviceChange_;  // a copy: the handler may replace itself
       handler(change);
@@ -93,6 +99,7 @@ void SimulatedNetwork::Vanish(const std::string& letters) {
 std::string SimulatedNetwork::MappingOf(char letter) const {
   int index = (letter | 0x20) - 'a';
   if (index < 0 || index >= 26) return "";
+  std::lock_guard<std::mutex> lock(state_.Guard);
   const SimLetter& entry = state_.Letters[index];
   return entry.Mapped ? entry.Remote : "";
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/Platform.h"
+#include "platform/ServedCalls.h"
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32DataProtection.h"
 #include "platform/win32/Win32Drives.h"
@@ -35,5 +36,8 @@ class Win32Platform {
   Win32Clock clock_;
   Win32UserInterface ui_;
   Win32DataProtection protection_;
+  // The engine reaches the network and the drives through these, off the main thread.
+  ServedNetwork servedNetwork_;
+  ServedDrives servedDrives_;
   Platform platform_;
 };

@@ -1,6 +1,9 @@
 #include "platform/win32/Win32UserInterface.h"
 
+#include <exception>
 #include <map>
+#include <memory>
+#include <thread>
 
 #include "platform/win32/ModalStack.h"
 #include "platform/win32/SystemLibrary.h"
@@ -126,7 +129,9 @@ void Win32UserInterface::ProcessMessages() {
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
-      // Leave the request to end for the outermost message loop.
+      // Leave the request to end for the outermost message loop; the waits it may be
+      // nested in end without their calls.
+      ending_ = true;
       PostQuitMessage(static_cast<int>(msg.wParam));
       break;
     }
@@ -145,4 +150,68 @@ uint32_t Win32UserInterface::SetTimer(uint32_t milliseconds, std::function<void(
 void Win32UserInterface::KillTimer(uint32_t id) {
   ::KillTimer(nullptr, id);
   Timers().erase(id);
+}
+
+namespace {
+// What a call off the main thread shares with its thread; whichever ends last frees it,
+// so a call left behind never writes into freed memory.
+struct CallInFlight {
+  std::function<void()> Call;
+  HANDLE Ended = nullptr;
+  std::exception_ptr Error;
+  ~CallInFlight() {
+    if (Ended) CloseHandle(Ended);
+  }
+};
+
+// Counts a wait for CallsInFlight for its lifetime, also when an error escapes.
+class InFlightMark {
+ public:
+  explicit InFlightMark(int& count) : count_(count) { ++count_; }
+  ~InFlightMark() { --count_; }
+  InFlightMark(const InFlightMark&) = delete;
+  InFlightMark& operator=(const InFlightMark&) = delete;
+
+ private:
+  int& count_;
+};
+}  // namespace
+
+bool Win32UserInterface::RunServingMessages(std::function<void()> call) {
+  if (ending_) return false;
+  auto flight = std::make_shared<CallInFlight>();
+  flight->Call = std::move(call);
+  flight->Ended = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (flight->Ended == nullptr) {
+    flight->Call();  // no event to wait on: the call waits here, as it always did
+    return true;
+  }
+  std::thread([flight] {
+    try {
+      flight->Call();
+    } catch (...) {
+      flight->Error = std::current_exception();
+    }
+    SetEvent(flight->Ended);
+  }).detach();
+  InFlightMark mark(inFlight_);
+  for (;;) {
+    const DWORD woken = MsgWaitForMultipleObjectsEx(1, &flight->Ended, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (woken == WAIT_OBJECT_0) break;
+    ProcessMessages();
+    if (ending_) return false;
+  }
+  if (flight->Error) std::rethrow_exception(flight->Error);
+  return true;
+}
+
+void Win32UserInterface::WaitServingMessages(uint32_t milliseconds) {
+  InFlightMark mark(inFlight_);
+  const ULONGLONG end = GetTickCount64() + milliseconds;
+  for (ULONGLONG now = GetTickCount64(); now < end && !ending_; now = GetTickCount64()) {
+    if (MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(end - now), QS_ALLINPUT, MWMO_INPUTAVAILABLE) ==
+        WAIT_TIMEOUT)
+      break;
+    ProcessMessages();
+  }
 }

@@ -24,6 +24,10 @@ class Win32UserInterface : public UserInterface {
   int ShowModal(ModalWindow& window) override;
   bool OpenFileDialog(const OpenFileRequest& request, std::string& fileName) override;
   void SetHandCursor(bool hand) override;
+  bool RunServingMessages(std::function<void()> call) override;
+  void WaitServingMessages(uint32_t milliseconds) override;
+  int CallsInFlight() const override { return inFlight_; }
+  void SetEnding(bool ending) override { ending_ = ending; }
 
   using ModalPresenter = std::function<int(ModalWindow& window, HWND owner)>;
   void SetModalPresenter(ModalPresenter presenter) { presenter_ = std::move(presenter); }
@@ -39,4 +43,6 @@ class Win32UserInterface : public UserInterface {
   DWORD mainThreadId_ = 0;
   HWND owner_ = nullptr;
   ModalPresenter presenter_;
+  int inFlight_ = 0;
+  bool ending_ = false;
 };

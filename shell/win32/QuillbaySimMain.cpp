@@ -16,10 +16,11 @@
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   LoadLibrariesFromSystemFolderOnly();
-  Win32Clock clock;
+  Win32Clock& clock = *new Win32Clock;  // never freed, like the network below
   char user[257] = "";
   if (GetEnvironmentVariableA("USERNAME", user, sizeof(user)) >= sizeof(user)) user[0] = '\0';
-  SimulatedNetwork network(clock, user);
+  // Never freed: a call left behind at Exit may still be waiting in it when the process ends.
+  SimulatedNetwork& network = *new SimulatedNetwork(clock, user);
   Win32Platform machine(network.network(), network.drives());
   Platform& platform = machine.platform();
   SimNetworkWatcher watcher(network, platform.files, platform.ui,

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,12 +26,12 @@ struct NestedRuns : ::testing::Test, TestMachine {};
 
 }  // namespace
 
-TEST_F(NestedRuns, KeepAliveRunServedInsideConnectAllDrivesBothFinish) {
+TEST_F(NestedRuns, KeepAliveTickWhileTheUsersCallWaitsIsSkippedAndTheScheduleGoesOn) {
   app.StartWithShares({{"H:", kMedia}, {"K:", kOffice}, {"M:", kPhotos}});
   app.engine.UpdateDriveStatus();  // start-up's first survey
   THeartBeatThread thread(pc.platform(), app.engine);
-  // Each network call takes 10 s: the minute of the keep-alive timer ends while the
-  // user's run is between K: and M:.
+  // Each network call takes 10 s: the minute of the keep-alive timer ends while K:'s
+  // last call waits on its server.
   pc.SetNetworkDelay(10000);
   app.NewMessages();
 
@@ -38,7 +39,7 @@ TEST_F(NestedRuns, KeepAliveRunServedInsideConnectAllDrivesBothFinish) {
 
   const std::vector<std::string> lines = app.NewMessages();
   EXPECT_THAT(lines, ElementsAre(app.T(10226), app.T(10300) + "H:'.", app.T(10300) + "K:'.",
-                                 app.T(10226),  // the keep-alive run, inside the user's run
+                                 app.T(10821),  // no keep-alive run inside the user's call
                                  app.T(10300) + "M:'."));
   EXPECT_GE(pc.NowMs(), 60000);
   for (const char* drive : {"H:", "K:", "M:"}) {
@@ -95,10 +96,15 @@ TEST_F(NestedRuns, ExitInsideAKeepAliveRunNestedInTheUsersRunUnwindsBoth) {
   app.StartWithShares({{"H:", kMedia}, {"K:", kOffice}, {"M:", kPhotos}});
   app.engine.UpdateDriveStatus();
   auto thread = std::make_unique<THeartBeatThread>(pc.platform(), app.engine);
-  pc.SetNetworkDelay(10000);  // the minute ends while the user's run is between drives
   app.NewMessages();
   bool freed = false;
+  bool minutePassed = false;
   pc.OnProcessMessages = [&] {
+    // The minute ends while the user's run is between drives, no call in flight.
+    if (!minutePassed && app.engine.RunInProgress() && !app.engine.WaitingOnServer()) {
+      minutePassed = true;
+      pc.Advance(60000 - pc.NowMs());
+    }
     if (!freed && thread && thread->InOwnCall() && app.engine.RunInProgress()) {
       freed = true;
       EXPECT_FALSE(thread->TerminateAndWait());  // cannot wait here ...
@@ -118,4 +124,85 @@ TEST_F(NestedRuns, ExitInsideAKeepAliveRunNestedInTheUsersRunUnwindsBoth) {
   pc.Settle();
   EXPECT_EQ(pc.AttachedThreads(), 0);
   EXPECT_FALSE(pc.BusyCursor());
+}
+
+// While a call waits on its server the main thread serves its messages, so the user's
+// commands arrive in the middle of a drive: none of them may start a run of its own.
+TEST_F(NestedRuns, CommandsWhileACallWaitsOnItsServerAreRefusedAndTheRunGoesOnAlone) {
+  app.StartWithShares({{"H:", kMedia}, {"K:", kOffice}});
+  app.engine.UpdateDriveStatus();
+  pc.FindShare(kMedia)->DelayMs = 12000;
+  app.Select("K:");
+  app.NewMessages();
+  int servedDuringCalls = 0;
+  bool tried = false;
+  pc.OnProcessMessages = [&] {
+    if (!app.engine.WaitingOnServer()) return;
+    ++servedDuringCalls;
+    if (tried) return;
+    tried = true;
+    EXPECT_EQ(CountCalls(pc, "AddConnection2", "H:"), 0);  // still in flight
+    app.engine.ActionDrivesConnectDrivesExecute();
+    app.engine.ActionDrivesDisconnectSelectedDriveExecute();
+    app.engine.ActionDrivesConnectSelectedDriveExecute();
+    app.engine.AMDrivesRemoveAllNetworkDrivesExecute();  // refused before its question
+  };
+
+  app.engine.ActionDrivesConnectDrivesExecute();
+  pc.OnProcessMessages = nullptr;
+
+  ASSERT_TRUE(tried);
+  EXPECT_GE(servedDuringCalls, 2);  // the connect and the look at where H: points
+  EXPECT_THAT(app.NewMessages(), ElementsAre(app.T(10226), app.T(10820), app.T(10820), app.T(10820), app.T(10820),
+                                             app.T(10300) + "H:'.", app.T(10300) + "K:'."));
+  EXPECT_TRUE(pc.MessageBoxes.empty());
+  for (const char* drive : {"H:", "K:"}) {
+    SCOPED_TRACE(drive);
+    EXPECT_EQ(CountCalls(pc, "AddConnection2", drive), 1);
+    EXPECT_EQ(CountCalls(pc, "CancelConnection2", drive), 0);
+    EXPECT_EQ(app.Drive(drive).State, dsConnected);
+    EXPECT_TRUE(app.Drive(drive).QbyControl);
+  }
+  EXPECT_EQ(pc.NowMs(), 24000);  // H:'s connect and its look-up, 12 s each, in simulated time
+  EXPECT_FALSE(app.engine.WaitingOnServer());
+  EXPECT_FALSE(pc.BusyCursor());
+
+  // Once the calls are over the same command runs.
+  app.Select("K:");
+  app.engine.ActionDrivesDisconnectSelectedDriveExecute();
+  EXPECT_EQ(pc.MappingOf('K'), "");
+}
+
+// The mount delay is a wait during which the window is served, not a sleep: the keep-alive
+// thread's minute comes and goes inside it, and the mount follows in its place.
+TEST_F(NestedRuns, MountDelayServesTheKeepAliveTickAndMountsInOrder) {
+  const std::string trueCrypt = R"(C:\Program Files\TrueCrypt\TrueCrypt.exe)";
+  pc.WriteFile(trueCrypt, "");
+  app.StartWithShares({{"H:", kMedia}});
+  app.configuration.Prefs.TrueCryptProgramLocation = trueCrypt;
+  app.configuration.Prefs.DelayVolumeMount = 90;  // seconds: longer than the keep-alive minute
+  auto volume = std::make_unique<TTrueCryptVolumeItem>();
+  volume->Volume = R"(\\nas\media\vault.tc)";
+  volume->Drive = "X:";
+  app.Drive("H:").TrueCryptVolumesList.push_back(std::move(volume));
+  THeartBeatThread thread(pc.platform(), app.engine);
+  app.NewMessages();
+
+  app.engine.ActionDrivesConnectDrivesExecute();
+
+  const std::vector<std::string> lines = app.NewMessages();
+  ASSERT_GE(lines.size(), 5u);
+  EXPECT_EQ(lines[0], app.T(10226));
+  EXPECT_EQ(lines[1], app.T(10300) + "H:'.");
+  EXPECT_THAT(lines[2], HasSubstr("90"));   // the wait announced
+  EXPECT_EQ(lines[3], app.T(10821));        // the minute passed inside it
+  EXPECT_THAT(lines[4], HasSubstr("vault.tc"));  // then the mount
+  EXPECT_GE(pc.NowMs(), 90000);
+  ASSERT_EQ(pc.Starts.size(), 2u);  // the letter cleared, then the mount, 90 s apart
+  EXPECT_EQ(pc.Starts[1].AtMs - pc.Starts[0].AtMs, 90000);
+  // The schedule goes on from the skipped tick.
+  const int64_t next = thread.DueMs();
+  EXPECT_LE(next - pc.NowMs(), 60000);
+  pc.Advance(next - pc.NowMs());
+  EXPECT_THAT(app.NewMessages(), ElementsAre(app.T(10226)));
 }

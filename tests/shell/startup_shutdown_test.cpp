@@ -278,7 +278,7 @@ TEST_F(StartupShutdown, ExitWithTheHelpOpenClosesItThenFreesItsLibraryThenEndsCo
   EXPECT_EQ(process.ComInitialized, 0);
 }
 
-TEST_F(StartupShutdown, ExitChosenDuringANestedKeepAliveRunEndsAfterTheRun) {
+TEST_F(StartupShutdown, ExitChosenDuringAKeepAliveRunEndsOnceTheRunHasUnwound) {
   pc.AddShare(kMedia);
   pc.AddShare(kOffice);
   pc.AddShare(kPhotos);
@@ -309,9 +309,9 @@ TEST_F(StartupShutdown, ExitChosenDuringANestedKeepAliveRunEndsAfterTheRun) {
 
   ASSERT_GE(lastDriveCallsAtExit, 0) << "no keep-alive run came";
   EXPECT_FALSE(destroyedInsideTheRun);
-  // The run went on to its last drive after Exit was chosen, and only then did the
+  // The run unwound without another call after Exit was chosen, and only then did the
   // program end in order.
-  EXPECT_GT(CountCalls(pc, "GetUniversalName", "M:"), lastDriveCallsAtExit);
+  EXPECT_EQ(CountCalls(pc, "GetUniversalName", "M:"), lastDriveCallsAtExit);
   EXPECT_TRUE(windows.formDestroyedBeforeWindows);
   EXPECT_THAT(ConfigurationText(), HasSubstr("[NetworkDrive_M:]"));
   EXPECT_EQ(pc.AttachedThreads(), 0);
@@ -403,7 +403,7 @@ TEST_F(StartupShutdown, ComIsReadyBeforeTheFirstProgramStarts) {
   EXPECT_EQ(process.ComInitialized, 0);
 }
 
-TEST_F(StartupShutdown, ExitDuringAKeepAliveRunNestedInTheUsersRunWaitsForBothRuns) {
+TEST_F(StartupShutdown, ExitDuringAKeepAliveRunNestedInTheUsersRunUnwindsBothWithoutWaiting) {
   pc.AddShare(kMedia);
   pc.AddShare(kOffice);
   pc.AddShare(kPhotos);
@@ -413,17 +413,23 @@ TEST_F(StartupShutdown, ExitDuringAKeepAliveRunNestedInTheUsersRunWaitsForBothRu
   SimWindowSystem windows(pc);
   bool userRunDone = false;
   bool exitChosen = false;
+  bool minutePassed = false;
+  int64_t exitAt = -1;
   bool destroyedDuringRuns = false;
   std::vector<std::string> linesAfterExit;
   windows.turn = [&](TApplication& app) {
     TMainForm& f = *app.MainForm;
     ASSERT_FALSE(userRunDone) << "the loop went on after Exit";
-    // Each network call takes 10 s: the keep-alive minute ends inside the user's run.
-    pc.SetNetworkDelay(10000);
     pc.OnProcessMessages = [&] {
       if (f.Destroyed()) destroyedDuringRuns = true;
+      // The keep-alive minute ends while the user's run is between drives.
+      if (!minutePassed && f.Engine.RunInProgress() && !f.Engine.WaitingOnServer()) {
+        minutePassed = true;
+        pc.Advance(61000);
+      }
       if (exitChosen || pc.platform().ui.MainThread().RunningCount() == 0) return;
       exitChosen = true;  // from the icon's menu, inside the keep-alive run
+      exitAt = pc.NowMs();
       f.PopupActionMenuTrayIcon.Items[4].Click();
     };
     const size_t before = f.Surfaces.Messages.size();
@@ -439,13 +445,16 @@ TEST_F(StartupShutdown, ExitDuringAKeepAliveRunNestedInTheUsersRunWaitsForBothRu
   EXPECT_TRUE(userRunDone);
   EXPECT_FALSE(destroyedDuringRuns);
   EXPECT_EQ(windows.turns, 1);
-  // Both runs went through every drive before the program ended.
+  // Both runs unwound without waiting for another call (the clock stands where the
+  // test's own minute left it); nothing was done twice.
+  EXPECT_GE(exitAt, 60000);
+  EXPECT_EQ(pc.NowMs(), 61000);
   for (const char* drive : {"H:", "K:", "M:"}) {
     SCOPED_TRACE(drive);
-    EXPECT_EQ(std::count(linesAfterExit.begin(), linesAfterExit.end(), T(10300) + drive + "'."), 1);
+    EXPECT_LE(std::count(linesAfterExit.begin(), linesAfterExit.end(), T(10300) + drive + "'."), 1);
+    EXPECT_LE(CountCalls(pc, "AddConnection2", drive), 1);
   }
   EXPECT_EQ(std::count(linesAfterExit.begin(), linesAfterExit.end(), T(10226)), 2);
-  EXPECT_EQ(pc.MappingOf('M'), kPhotos);
   EXPECT_THAT(ConfigurationText(), HasSubstr("[NetworkDrive_M:]"));
   EXPECT_EQ(pc.AttachedThreads(), 0);
   EXPECT_FALSE(pc.BusyCursor());
@@ -528,4 +537,45 @@ TEST_F(StartupShutdown, TheActionsOpenTheProgramsDialogsAndTheWindowSavesWhatThe
   ASSERT_EQ(addedDrive.size(), 2u);
   EXPECT_EQ(pc.MappingOf(addedDrive[0]), kMedia);  // connected on saving
   EXPECT_THAT(ConfigurationText(), HasSubstr("[NetworkDrive_" + addedDrive + "]"));
+}
+
+// Exit while a call waits on a slow server: the call is left behind, the run unwinds
+// without another call, and the program ends at once with the states it last knew.
+TEST_F(StartupShutdown, ExitDuringASlowCallEndsAtOnceAndSavesTheStatesLastKnown) {
+  pc.AddShare(kMedia).DelayMs = 30000;
+  pc.AddShare(kOffice);
+  WriteConfiguration(With([](TestPrefs& p) { p.ConnectNetworkDrivesOnStartup = false; }),
+                     {{"H:", kMedia}, {"K:", kOffice}});
+  SimProcess process(mutexes);
+  SimWindowSystem windows(pc);
+  int64_t exitAt = -1;
+  std::string statesAtExit;
+  windows.turn = [&](TApplication& app) {
+    TMainForm& f = *app.MainForm;
+    pc.OnProcessMessages = [&] {
+      if (exitAt >= 0 || !f.Engine.WaitingOnServer()) return;
+      exitAt = pc.NowMs();
+      for (const char* drive : {"H:", "K:"}) statesAtExit += std::to_string(f.Configuration.NetworkDrives.FindDrive(drive)->State);
+      EXPECT_TRUE(f.PopupActionMenuTrayIcon.Items[4].Click());  // Exit from the icon's menu
+    };
+    f.AMDrivesConnectDrives.Execute();
+    pc.OnProcessMessages = nullptr;
+  };
+
+  EXPECT_EQ(RunProgram(pc.platform(), process, helpLibrary, windows), 0);
+
+  ASSERT_GE(exitAt, 0) << "no call waited";
+  EXPECT_EQ(windows.turns, 1);
+  EXPECT_EQ(pc.NowMs(), exitAt);  // nothing waited for a server after Exit
+  EXPECT_EQ(CountCalls(pc, "AddConnection2", "K:"), 0);  // the run did not go on
+  EXPECT_EQ(CountCalls(pc, "AddConnection2", "H:"), 1);  // the call left behind, made once
+  EXPECT_TRUE(windows.formDestroyedBeforeWindows);
+  const std::string saved = ConfigurationText();
+  EXPECT_THAT(saved, HasSubstr("[NetworkDrive_H:]"));
+  EXPECT_THAT(saved, HasSubstr("[NetworkDrive_K:]"));
+  EXPECT_EQ(statesAtExit, "22");  // neither known yet: both saved so, not as failed
+  EXPECT_THAT(saved, Not(HasSubstr("DriveState=3")));
+  EXPECT_EQ(pc.AttachedThreads(), 0);
+  EXPECT_TRUE(mutexes.Held.empty());
+  EXPECT_FALSE(pc.BusyCursor());
 }

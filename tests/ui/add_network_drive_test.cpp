@@ -511,3 +511,33 @@ TEST_F(Dialogs, SavingWhileTheKeepAliveTimerConnectedAnotherDriveKeepsThatDrives
 }
 
 }  // namespace
+
+// The dialog opened and saved while a run's call waits on its server: the edit is taken
+// at once, but its connect would run inside that call, so it is left with a line saying
+// why; the run in flight finishes as it began.
+TEST_F(Dialogs, SavingADriveWhileACallWaitsKeepsTheEditAndLeavesTheConnectToLater) {
+  StartWith({{"H:", kMedia}, {"K:", kOffice}});
+  pc.FindShare(kMedia)->DelayMs = 12000;
+  app.NewMessages();
+  bool edited = false;
+  pc.OnProcessMessages = [&] {
+    if (edited || !app.engine.WaitingOnServer()) return;
+    edited = true;
+    EditDrive("K:", [&](TAddNetworkDriveForm& form) {
+      form.EditNetworkName.Type("Office");
+      form.ButtonOK.Click();
+    });
+  };
+
+  app.engine.ActionDrivesConnectDrivesExecute();
+  pc.OnProcessMessages = nullptr;
+
+  ASSERT_TRUE(edited);
+  EXPECT_FALSE(properties->Showing());
+  EXPECT_EQ(app.Drive("K:").NetworkName, "Office");
+  EXPECT_TRUE(app.engine.PreferencesHaveBeenChanged);
+  EXPECT_THAT(app.NewMessages(), ::testing::ElementsAre(app.T(10226), app.T(10820), app.T(10300) + "H:'.",
+                                                        app.T(10300) + "K:'."));
+  EXPECT_EQ(CountCalls(pc, "AddConnection2", "K:"), 1);  // by the run, once
+  EXPECT_EQ(app.Drive("K:").State, dsConnected);
+}

@@ -144,6 +144,21 @@ end_of_session() {
     check "configuration saved before the end" test -s "$config" &&
     check "the program ends by itself" probe gone 15
 }
+slow_share() {
+  # Every call to the share takes 12 s: the window must answer while one is in flight.
+  printf '[Letters]\r\nC=fixed\r\n[Share \\\\nas\\media]\r\nOnline=1\r\nTotalMB=1000\r\nFreeMB=150\r\nDelayMs=12000\r\n' >"$net"
+  start
+  check "window" probe wait 40 >/dev/null || return 1
+  probe action AMDrivesConnectDrives
+  sleep 1
+  check "every WM_NULL answered within a second while the call is in flight" probe pings 4 &&
+    check "a second run is refused with its line" bash -c 'probe action AMDrivesConnectDrives; until_true 5 has_message "still waiting for a server"' &&
+    check "the window still answers" probe pings 1 &&
+    check "Exit during the call ends the program within 8 s" probe exittime 8 &&
+    check "the process ends" probe gone 10 &&
+    check "Exit saved the drive" grep -qi 'nas\\media' "$config"
+}
+
 help_with_f1() {
   network 1 ""
   start
@@ -196,6 +211,7 @@ scenario "end of the Windows session saves the configuration" end_of_session
 scenario "F1 in the main window opens the help" help_with_f1
 scenario "a library planted beside the program is never loaded" planted_library
 planted_library_cleanup
+scenario "a slow share: the window answers, Exit during the call ends in order" slow_share
 
 wineserver -k 2>/dev/null
 echo "e2e: $passed passed, $failed failed"

@@ -20,6 +20,10 @@
 //   measure EXE               starts EXE; prints the ms until the notification area has one
 //                             icon more, and the working set (KB) 3 s after start; ends it
 //   gone SECONDS              until the program's process has ended (exit code 1 if not)
+//   pings SECONDS             a WM_NULL round trip to the main window every 100 ms (1 s at
+//                             most each): prints "N sent, N answered, worst N ms"; exit code 1
+//                             unless every one was answered
+//   exittime SECONDS          the Exit command, then the ms until the main window has gone
 // Exit code 0 on success, 1 when what was asked for did not happen, 2 on a usage error.
 #include <windows.h>
 #include <commctrl.h>
@@ -196,6 +200,46 @@ int Box(double seconds, const char* button) {
   return 0;
 }
 
+double MsSince(const LARGE_INTEGER& start) {
+  LARGE_INTEGER frequency, now;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&now);
+  return (now.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart;
+}
+
+int Pings(HWND main, double seconds) {
+  if (main == nullptr) return 1;
+  int sent = 0, answered = 0;
+  double worst = 0;
+  LARGE_INTEGER begin;
+  QueryPerformanceCounter(&begin);
+  while (MsSince(begin) < seconds * 1000) {
+    LARGE_INTEGER start;
+    QueryPerformanceCounter(&start);
+    DWORD_PTR result = 0;
+    ++sent;
+    if (SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &result) != 0) ++answered;
+    const double ms = MsSince(start);
+    if (ms > worst) worst = ms;
+    if (ms < 100) Sleep(static_cast<DWORD>(100 - ms));
+  }
+  std::printf("%d sent, %d answered, worst %.0f ms\n", sent, answered, worst);
+  return answered == sent ? 0 : 1;
+}
+
+int ExitTime(HWND main, double seconds) {
+  if (main == nullptr) return 1;
+  LARGE_INTEGER start;
+  QueryPerformanceCounter(&start);
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(101, 0), 0);  // AMFileExit
+  while (IsWindow(main)) {
+    if (MsSince(start) > seconds * 1000) return 1;
+    Sleep(5);
+  }
+  std::printf("%.0f\n", MsSince(start));
+  return 0;
+}
+
 int Gone(double seconds) {
   HWND main = MainWindow();
   if (main == nullptr) return 0;
@@ -367,6 +411,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (command == "gone") return Gone(seconds);
+  if (command == "pings") return Pings(main, seconds);
+  if (command == "exittime") return ExitTime(main, seconds);
   if (command == "measure" && argc > 2) return Measure(argv[2]);
   return 2;
 }
