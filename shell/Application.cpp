@@ -21,7 +21,6 @@ std::string TApplication::MutexName() const {
 }
 
 bool TApplication::Initialize() {
-  Help.LoadHtmlHelp();
   bool alreadyExists = false;
   process_.CreateNamedMutex(MutexName(), alreadyExists);
   if (alreadyExists) {

@@ -72,6 +72,8 @@ THtmlHelp::TShowResult THtmlHelp::ShowHelp(const std::string& missingFileText) {
     platform_.ui.MessageBox(missingFileText, kProductName, MessageBoxKind::Warning);
     return TShowResult::FileMissing;
   }
+  // Loaded at the first use rather than at start: nothing on screen needs it before.
+  LoadHtmlHelp();
   try {
     if (HtmlHelp == 0) return TShowResult::ViewerFailed;
     // The viewer answers a file it cannot show with no window; that is a failure too.

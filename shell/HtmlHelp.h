@@ -5,8 +5,8 @@
 
 struct Platform;
 
-// The HTML help viewer: its library, loaded at process start and freed at process end,
-// and the opening of the program's help file.
+// The HTML help viewer: its library, loaded when help is first asked for and freed at
+// process end, and the opening of the program's help file.
 class THtmlHelp {
  public:
   enum class TShowResult { Shown, FileMissing, ViewerFailed };
@@ -25,8 +25,9 @@ class THtmlHelp {
   void UnloadHtmlHelp();
   // <executable folder>\QBYHelp.chm
   std::string HelpFileName();
-  // Opens the help file. A missing file gives a warning box with missingFileText and the
-  // viewer is not tried; a viewer that fails is reported to the caller, which says so.
+  // Opens the help file, loading the viewer's library first if needed. A missing file
+  // gives a warning box with missingFileText and the viewer is not tried; a viewer that
+  // fails, or whose library does not load, is reported to the caller, which says so.
   TShowResult ShowHelp(const std::string& missingFileText);
 
   HelpLibrary::Module Handle = 0;

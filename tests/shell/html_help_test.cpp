@@ -90,6 +90,7 @@ TEST_F(Help, TheHelpFileOpensAndAFailingViewerIsAMessageLine) {
 
   // No library at all: the same line, no crash.
   help.UnloadHtmlHelp();
+  helpLibrary.Loadable.clear();
   f.ActionHelpHelpExecute();
   EXPECT_THAT(NewMessages(), ElementsAre(T(10318)));
   EXPECT_TRUE(pc.MessageBoxes.empty());

@@ -79,6 +79,7 @@ TEST_F(StartupShutdown, FirstRunShowsTheWindowWelcomesOnceImportsAndConnects) {
     std::vector<std::string> lines;
     for (const TMessageRow& row : f.Surfaces.Messages) lines.push_back(row.Text);
     EXPECT_THAT(lines, Contains(f.T(10226)));
+    EXPECT_TRUE(helpLibrary.LoadAttempts.empty()) << "loaded at the first F1, not at start";
     f.AMFileExit.Execute();
   };
 

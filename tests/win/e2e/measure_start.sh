@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Start time and memory of Quillbay.exe against a bare tray program built the same way
-# (BareTray.exe), in one run under Wine: ms from process start until the notification area
-# has the icon, and the working set 3 s after start; the configuration starts hidden and
-# does not connect. Usage: measure_start.sh BUILD_DIR [RUNS]   (under xvfb-run)
+# (BareTray.exe), started alternately in one Wine session: ms from process start until the
+# notification area has the icon, ms until the program first waits for input
+# (WaitForInputIdle: a click on the icon is answered from then on), and the working set
+# 3 s after start; the configuration starts hidden and does not connect. Usage: measure_start.sh BUILD_DIR [RUNS]   (under xvfb-run)
 set -u
 build=$(cd "${1:?build folder}" && pwd)
 runs=${2:-15}  # single starts under Wine vary by a quarter either way
@@ -31,11 +32,15 @@ bare_ms=$(printf '%s\n' "${bare[@]}" | cut -d' ' -f1 | median)
 bare_kb=$(printf '%s\n' "${bare[@]}" | cut -d' ' -f2 | median)
 prog_ms=$(printf '%s\n' "${prog[@]}" | cut -d' ' -f1 | median)
 prog_kb=$(printf '%s\n' "${prog[@]}" | cut -d' ' -f2 | median)
+bare_idle=$(printf '%s\n' "${bare[@]}" | cut -d' ' -f3 | median)
+prog_idle=$(printf '%s\n' "${prog[@]}" | cut -d' ' -f3 | median)
 range() { sort -n | awk 'NR == 1 {low = $1} {high = $1} END {print low "-" high}'; }
 bare_range=$(printf '%s\n' "${bare[@]}" | cut -d' ' -f1 | range)
 prog_range=$(printf '%s\n' "${prog[@]}" | cut -d' ' -f1 | range)
-echo "BareTray.exe: start to icon ${bare_ms} ms (${bare_range}), working set ${bare_kb} KB (median of $runs)"
-echo "Quillbay.exe: start to icon ${prog_ms} ms (${prog_range}), working set ${prog_kb} KB (median of $runs)"
-awk -v a="$prog_ms" -v b="$bare_ms" -v c="$prog_kb" -v d="$bare_kb" \
-  'BEGIN { printf "ratios: start time %.2fx, working set %.2fx\n", a / b, c / d }'
+bare_idle_range=$(printf '%s\n' "${bare[@]}" | cut -d' ' -f3 | range)
+prog_idle_range=$(printf '%s\n' "${prog[@]}" | cut -d' ' -f3 | range)
+echo "BareTray.exe: start to icon ${bare_ms} ms (${bare_range}), to input idle ${bare_idle} ms (${bare_idle_range}), working set ${bare_kb} KB (median of $runs)"
+echo "Quillbay.exe: start to icon ${prog_ms} ms (${prog_range}), to input idle ${prog_idle} ms (${prog_idle_range}), working set ${prog_kb} KB (median of $runs)"
+awk -v a="$prog_ms" -v b="$bare_ms" -v c="$prog_kb" -v d="$bare_kb" -v e="$prog_idle" -v f="$bare_idle" \
+  'BEGIN { printf "ratios: start to icon %.2fx, start to input idle %.2fx, working set %.2fx\n", a / b, e / f, c / d }'
 wineserver -k 2>/dev/null

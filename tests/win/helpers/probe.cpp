@@ -18,7 +18,8 @@
 //   key F1                    presses F1 while the drive list has the keyboard
 //   closetitled TITLE         closes the visible top-level window of that title
 //   measure EXE               starts EXE; prints the ms until the notification area has one
-//                             icon more, and the working set (KB) 3 s after start; ends it
+//                             icon more, the working set (KB) 3 s after start, and the ms
+//                             until it first waits for input (WaitForInputIdle); ends it
 //   gone SECONDS              until the program's process has ended (exit code 1 if not)
 //   pings SECONDS             a WM_NULL round trip to the main window every 100 ms (1 s at
 //                             most each): prints "N sent, N answered, worst N ms"; exit code 1
@@ -33,6 +34,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -278,6 +280,15 @@ int Measure(const char* exe) {
   if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       folder.empty() ? nullptr : folder.c_str(), &startup, &process))
     return 1;
+  // The first wait for input, when a click on the icon is answered, told by another
+  // thread while this one watches for the icon.
+  double idleMs = -1;
+  std::thread idle([&] {
+    if (WaitForInputIdle(process.hProcess, 30000) != 0) return;
+    LARGE_INTEGER at;
+    QueryPerformanceCounter(&at);
+    idleMs = (at.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart;
+  });
   double iconMs = -1;
   for (;;) {
     QueryPerformanceCounter(&now);
@@ -290,10 +301,11 @@ int Measure(const char* exe) {
     Sleep(1);
   }
   Sleep(3000);
+  idle.join();
   PROCESS_MEMORY_COUNTERS memory = {};
   memory.cb = sizeof(memory);
   GetProcessMemoryInfo(process.hProcess, &memory, sizeof(memory));
-  std::printf("%.0f %lu\n", iconMs, static_cast<unsigned long>(memory.WorkingSetSize / 1024));
+  std::printf("%.0f %lu %.0f\n", iconMs, static_cast<unsigned long>(memory.WorkingSetSize / 1024), idleMs);
   // Ended in order: the program by its Exit command, the yardstick by WM_CLOSE.
   if (HWND main = MainWindow()) PostMessageA(main, WM_COMMAND, MAKEWPARAM(101, 0), 0);
   if (HWND bare = FindWindowA("BareTray", nullptr)) PostMessageA(bare, WM_CLOSE, 0, 0);
