@@ -25,7 +25,9 @@ class SimMachine::Impl {
         drives(net, faults, files),
         shell(faults, clock, machine.Starts),
         ui(machine, clock, calls),
-        platform{network, drives, files, registry, shell, environment, clock, ui} {}
+        platform{network, drives, files, registry, shell, environment, clock, ui} {
+    calls.SetWakeHook([this] { clock.Poke(); });
+  }
 
   MainThreadCalls calls;  // made on the thread that creates the machine: the main thread
   SimClock clock;
