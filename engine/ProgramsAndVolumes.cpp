@@ -92,6 +92,12 @@ void TEngine::MountVolumes(TNetworkDriveItem& drive, bool Now) {
         if (delay > 0) {
           AddMessage(mkVolume, T(10321) + std::to_string(delay) + T(10322));
           platform_.ui.WaitServingMessages(static_cast<uint32_t>(std::min<int64_t>(int64_t{delay} * 1000, UINT32_MAX)));
+          // Events ran meanwhile: the drive may be gone, and TrueCrypt would then look for
+          // the volume in vain. Volumes not yet started wait for the drive's next connect.
+          if (drive.State != dsConnected) {
+            if (i == 0) drive.VolumesHaveBeenMounted = false;
+            return;
+          }
         }
         if (Started(platform_.shell.ShellExecute("open", trueCrypt.c_str(), parameters.c_str(), win::SW_SHOWDEFAULT)))
           AddMessage(mkVolume, T(10323) + volume.Volume + T(10324) + volume.Drive + "' ...");

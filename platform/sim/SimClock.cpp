@@ -80,7 +80,9 @@ void SimClock::WaitUntil(std::unique_lock<std::mutex>& lock, std::condition_vari
     std::lock_guard<std::mutex> guard(mutex_);
     if (now_ >= deadlineMs) return;
     entry = waiters_.insert(waiters_.end(), Waiter{&cv, lock.mutex(), deadlineMs});
+    ++activityCount_;
   }
+  activity_.notify_all();
   cv.wait(lock);
   // A notifier may be about to lock the caller's mutex: release it while the entry is
   // unregistered, so that neither waits for the other.
@@ -107,8 +109,20 @@ void SimClock::AttachThread() {
 }
 
 void SimClock::DetachThread() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  --attached_;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    --attached_;
+    ++activityCount_;
+  }
+  activity_.notify_all();
+}
+
+void SimClock::Poke() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++activityCount_;
+  }
+  activity_.notify_all();
 }
 
 int SimClock::AttachedThreads() {
@@ -127,14 +141,19 @@ int64_t SimClock::NextDeadline(int64_t cap) {
 void SimClock::Settle(MainThreadCalls& calls) {
   if (!calls.OnMainThread()) throw std::logic_error("SimMachine: Settle runs on the main thread only");
   const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  for (int round = 0;; ++round) {
+  for (;;) {
+    uint64_t seen;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      seen = activityCount_;
+    }
     calls.RunPending();
     // Read the calls before the waiters: a thread leaving a finished call is then seen
     // as busy rather than missed in between.
     size_t queued = calls.QueuedCount();
     size_t blocked = queued + calls.RunningCount();
     {
-      std::lock_guard<std::mutex> lock(mutex_);
+      std::unique_lock<std::mutex> lock(mutex_);
       size_t idle = blocked;
       for (const Waiter& waiter : waiters_)
         if (!waiter.woken && waiter.deadline > now_) ++idle;
@@ -143,10 +162,9 @@ void SimClock::Settle(MainThreadCalls& calls) {
         throw std::runtime_error("SimMachine: background threads did not become idle within 10 s (" +
                                  std::to_string(attached_) + " attached, " + std::to_string(idle - blocked) +
                                  " waiting, " + std::to_string(blocked) + " in synchronized calls)");
+      // Woken by the threads' own steps; the timeout covers a woken thread that goes back
+      // to work without waiting again.
+      activity_.wait_for(lock, std::chrono::milliseconds(1), [&] { return activityCount_ != seen; });
     }
-    if (round < 50)
-      std::this_thread::yield();
-    else
-      std::this_thread::sleep_for(std::chrono::microseconds(100));
   }
 }

@@ -38,6 +38,8 @@ class SimClock : public Clock {
   // deadline or is blocked in a synchronized call. Throws std::runtime_error when the
   // threads do not settle within 10 s of real time.
   void Settle(MainThreadCalls& calls);
+  // A thread has queued a synchronized call: a settling main thread looks again at once.
+  void Poke();
 
  private:
   struct Waiter {
@@ -53,6 +55,10 @@ class SimClock : public Clock {
 
   std::mutex mutex_;
   std::condition_variable released_;
+  // What a settling main thread waits for: a thread that starts waiting, detaches or
+  // queues a call.
+  std::condition_variable activity_;
+  uint64_t activityCount_ = 0;
   std::list<Waiter> waiters_;
   int64_t now_ = 0;
   int attached_ = 0;

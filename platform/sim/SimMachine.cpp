@@ -31,6 +31,7 @@ class SimMachine::Impl {
         servedDrives(drives, ui),
         platform{servedNetwork, servedDrives, files, registry, shell, environment, clock, ui, protection} {
     network.SetDelayWait([this](uint32_t milliseconds) { ui.WaitServingMessages(milliseconds); });
+    calls.SetWakeHook([this] { clock.Poke(); });
   }
 
   MainThreadCalls calls;  // made on the thread that creates the machine: the main thread

@@ -36,3 +36,7 @@ TEST(SeededRun, FourSeedsOfSixDaysEachRunClean) {
 TEST(SeededRun, BusySeedsThatOnceBrokeTheRunnerStayClean) {
   for (uint64_t seed : {5014, 5017, 5021}) ExpectClean(seed, 3, 5);
 }
+
+// A drive's volume vanished and could not come back while its TrueCrypt volume waited
+// the mount delay; the mount used to start all the same, on a letter no longer there.
+TEST(SeededRun, AVolumeIsNotMountedFromADriveThatWentDuringTheMountDelay) { ExpectClean(9044, 1, 15); }
