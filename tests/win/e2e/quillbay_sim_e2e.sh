@@ -147,6 +147,8 @@ end_of_session() {
 slow_share() {
   # Every call to the share takes 12 s: the window must answer while one is in flight.
   printf '[Letters]\r\nC=fixed\r\n[Share \\\\nas\\media]\r\nOnline=1\r\nTotalMB=1000\r\nFreeMB=150\r\nDelayMs=12000\r\n' >"$net"
+  mkdir -p "$(dirname "$config")"
+  printf '[Preferences]\r\nFirstTimeUsage=0\r\nConnectNetworkDrivesOnStartup=0\r\nStartAutomaticallyByWindows=0\r\n[NetworkDrive_H:]\r\nNetworkLocation=\\\\nas\\media\r\n' >"$config"
   start
   check "window" probe wait 40 >/dev/null || return 1
   probe action AMDrivesConnectDrives
@@ -191,7 +193,7 @@ planted_library() {
 }
 planted_library_cleanup() { rm -f "$work/app/hhctrl.ocx" "$work/app/hhctrl.ocx.loaded"; }
 
-export -f planted_library help_with_f1 first_run second_run offline_and_back back_within_seconds dropped_from_outside second_instance end_of_session
+export -f planted_library help_with_f1 first_run second_run offline_and_back back_within_seconds dropped_from_outside second_instance end_of_session slow_share
 
 only=${2:-}
 if [ -n "$only" ]; then
