@@ -33,6 +33,7 @@ class SimUserInterface : public UserInterface {
   void AnswerNext(int answer) { answers_.push_back(answer); }
   bool Busy() const { return busy_; }
   std::optional<int64_t> NextTimerDue() const;
+  int TimerCount() const { return static_cast<int>(timers_.size()); }
   // Fires each timer that is due now once, earliest first.
   void FireDueTimers();
 
