@@ -124,8 +124,8 @@ bool THeartBeatThread::TKeepTime::Terminate() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     terminated_ = true;
+    platform_.clock.Wake(wake_);
   }
-  wake_.notify_all();
   return !InOwnCall();
 }
 
@@ -145,7 +145,7 @@ void THeartBeatThread::TKeepTime::ArmLocked(uint32_t intervalMs) {
   intervalMs_ = intervalMs;
   timerEnabled_ = intervalMs > 0;
   dueMs_ = platform_.clock.NowMs() + intervalMs;
-  wake_.notify_all();
+  platform_.clock.Wake(wake_);
 }
 
 void THeartBeatThread::TKeepTime::StartLongInterval() {
@@ -184,9 +184,11 @@ void THeartBeatThread::TKeepTime::NetworkEvent(NetworkEventKind kind) {
   if (terminated_) return;
   // Counted from the first event of a burst, so that a network that keeps announcing
   // itself cannot put the run off for ever.
-  if (pendingEvents_ == 0) eventDueMs_ = std::max(platform_.clock.NowMs(), lastRunEndMs_) + NetworkEventDelay;
+  const bool first = pendingEvents_ == 0;
+  if (first) eventDueMs_ = std::max(platform_.clock.NowMs(), lastRunEndMs_) + NetworkEventDelay;
   pendingEvents_ |= Bit(kind);
-  wake_.notify_all();
+  // The rest of a burst changes no deadline: the thread sleeps on.
+  if (first) platform_.clock.Wake(wake_);
 }
 
 void THeartBeatThread::TKeepTime::Execute() {
@@ -228,8 +230,10 @@ void THeartBeatThread::TKeepTime::Execute() {
       RanLocked(armed);
       continue;
     }
-    int64_t deadline = now + 1000;  // wakes at least once a second
-    if (timerEnabled_) deadline = std::min(deadline, dueMs_);
+    // Sleeps until the next thing due; every request that changes it (re-arming, an
+    // event, the end) wakes the thread, so there is nothing to look at in between.
+    int64_t deadline = std::numeric_limits<int64_t>::max();
+    if (timerEnabled_) deadline = dueMs_;
     if (pendingEvents_ != 0) deadline = std::min(deadline, eventDueMs_);
     clock.WaitUntil(lock, wake_, deadline);
   }

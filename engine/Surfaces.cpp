@@ -30,6 +30,11 @@ void TBalloonHint::ShowBalloon(const std::string& title, const std::string& text
 }
 
 void TBalloonHint::HideBalloon() {
+  // The timer only serves the balloon on show; an idle program keeps no timer running.
+  if (timer_ != 0) {
+    platform_.ui.KillTimer(timer_);
+    timer_ = 0;
+  }
   if (!Visible) return;
   Visible = false;
   if (OnChanged) OnChanged();

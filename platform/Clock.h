@@ -17,6 +17,9 @@ class Clock {
   // May return early; callers re-check their condition.
   virtual void WaitUntil(std::unique_lock<std::mutex>& lock, std::condition_variable& cv,
                          int64_t deadlineMs) = 0;
+  // Wakes the threads waiting on cv in WaitUntil; the caller holds cv's mutex. Going
+  // through the clock lets a simulated clock know the woken thread is busy again.
+  virtual void Wake(std::condition_variable& cv) { cv.notify_all(); }
   // The current local time in the system's long time format.
   virtual std::string LocalTimeText() = 0;
   // A background thread that waits on this clock announces itself, so that a simulated

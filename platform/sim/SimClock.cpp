@@ -91,8 +91,25 @@ void SimClock::WaitUntil(std::unique_lock<std::mutex>& lock, std::condition_vari
     std::unique_lock<std::mutex> guard(mutex_);
     released_.wait(guard, [&] { return entry->notifiers == 0; });
     waiters_.erase(entry);
+    ++wakeUps_;
   }
   lock.lock();
+}
+
+void SimClock::Wake(std::condition_variable& cv) {
+  {
+    // Marked busy before Settle can look again, so that it waits for the woken thread
+    // to take in whatever the caller changed.
+    std::lock_guard<std::mutex> guard(mutex_);
+    for (Waiter& waiter : waiters_)
+      if (waiter.cv == &cv) waiter.woken = true;
+  }
+  cv.notify_all();  // the caller holds the waiter's mutex: no wake-up is lost
+}
+
+int64_t SimClock::WakeUps() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return wakeUps_;
 }
 
 std::string SimClock::LocalTimeText() {

@@ -22,11 +22,15 @@ class SimClock : public Clock {
   void Sleep(uint32_t milliseconds) override;
   void WaitUntil(std::unique_lock<std::mutex>& lock, std::condition_variable& cv,
                  int64_t deadlineMs) override;
+  void Wake(std::condition_variable& cv) override;
   std::string LocalTimeText() override;
   void AttachThread() override;
   void DetachThread() override;
 
   int AttachedThreads();
+  // Times a thread waiting in WaitUntil was woken, whether by its deadline, a Wake, the
+  // machine or spuriously.
+  int64_t WakeUps();
   // Moves time forward to atMs (never back) and wakes the threads whose deadline is due.
   void MoveTo(int64_t atMs);
   // The earliest waiting deadline after now, or cap when none comes before it.
@@ -62,4 +66,5 @@ class SimClock : public Clock {
   std::list<Waiter> waiters_;
   int64_t now_ = 0;
   int attached_ = 0;
+  int64_t wakeUps_ = 0;
 };

@@ -254,7 +254,9 @@ int64_t SimMachine::NowMs() const { return impl_->clock.NowMs(); }
 
 int SimMachine::AttachedThreads() const { return impl_->clock.AttachedThreads(); }
 
-int SimMachine::PendingTimers() const { return impl_->ui.TimerCount(); }
+int64_t SimMachine::BackgroundWakeUps() const { return impl_->clock.WakeUps(); }
+
+int SimMachine::MainThreadTimers() const { return impl_->ui.TimerCount(); }
 
 void SimMachine::Settle() {
   impl_->clock.WakeAll();
@@ -265,9 +267,9 @@ void SimMachine::Advance(int64_t milliseconds) {
   SimClock& clock = impl_->clock;
   SimUserInterface& ui = impl_->ui;
   const int64_t target = clock.NowMs() + std::max<int64_t>(milliseconds, 0);
-  // Threads first take in whatever the main thread changed, so that their deadlines are
-  // the ones the steps below go by.
-  Settle();
+  // Threads first take in whatever the main thread changed (it woke them through the
+  // clock), so that their deadlines are the ones the steps below go by.
+  clock.Settle(impl_->calls);
   for (;;) {
     int64_t now = clock.NowMs();
     int64_t next = clock.NextDeadline(std::max(target, now));

@@ -192,8 +192,9 @@ class SimMachine {
   // --- Time ---
   int64_t NowMs() const;
   // Moves simulated time forward, firing main-thread timers when due and waking the
-  // background threads; between steps it serves their synchronized calls and waits until
-  // they are idle again. Runs on the test's (main) thread.
+  // background threads whose deadlines come, and no others; between steps it serves
+  // their synchronized calls and waits until they are idle again. Runs on the test's
+  // (main) thread.
   void Advance(int64_t milliseconds);
   // Wakes every background thread waiting on the clock, so that each re-examines what
   // the main thread changed, then serves synchronized calls until every attached thread
@@ -202,8 +203,10 @@ class SimMachine {
   void Settle();
   // Background threads attached to the clock now.
   int AttachedThreads() const;
-  // Main-thread timers set and not killed.
-  int PendingTimers() const;
+  // Times a background thread waiting on the clock was woken, for whatever reason.
+  int64_t BackgroundWakeUps() const;
+  // Main-thread timers set and not yet killed.
+  int MainThreadTimers() const;
 
   class Impl;
 

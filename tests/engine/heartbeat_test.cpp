@@ -67,6 +67,42 @@ TEST_F(KeepAliveSchedule, HealthyDrivesRunOncePerLongIntervalWithoutBalloons) {
   EXPECT_EQ(app.surfaces.BalloonHintMessage.ShownCount, 0);
 }
 
+TEST_F(KeepAliveSchedule, AnIdleDayWakesTheThreadOnlyForTheRunsDue) {
+  constexpr int64_t kDay = 24 * 60 * kMinute;
+  app.StartWithShares({{"H:", kMedia}});
+  app.engine.ConnectDrives(false, "");
+  app.NewMessages();
+  THeartBeatThread thread(pc.platform(), app.engine);
+  pc.Advance(0);  // asleep until the first run
+
+  int64_t before = pc.BackgroundWakeUps();
+  pc.Advance(kDay);
+  EXPECT_EQ(pc.BackgroundWakeUps() - before, 1440);
+  EXPECT_EQ(app.NewMessages(), std::vector<std::string>(1440, app.T(10226)));
+  EXPECT_EQ(CountCalls(pc, "AddConnection2", "H:"), 1 + 1440);
+
+  // The preferences set an hour: taking that in is one wake-up, then one per run.
+  app.configuration.Prefs.LongReconnectInterval = 60;
+  app.engine.SyncThreadValues();
+  before = pc.BackgroundWakeUps();
+  thread.StartLongInterval();
+  pc.Advance(0);
+  EXPECT_EQ(pc.BackgroundWakeUps() - before, 1);
+  before = pc.BackgroundWakeUps();
+  pc.Advance(kDay);
+  EXPECT_EQ(pc.BackgroundWakeUps() - before, 24);
+  EXPECT_EQ(app.NewMessages().size(), 24u);
+
+  // A burst of network news while every drive is fine: one wake-up to hear of it and one
+  // to look at it when it is due; nothing runs.
+  before = pc.BackgroundWakeUps();
+  for (int i = 0; i < 10; ++i) app.engine.NetworkEvent(NetworkEventKind::NetworkChanged);
+  pc.Advance(THeartBeatThread::NetworkEventDelay);
+  EXPECT_EQ(pc.BackgroundWakeUps() - before, 2);
+  EXPECT_THAT(app.NewMessages(), IsEmpty());
+  EXPECT_EQ(CountCalls(pc, "AddConnection2", "H:"), 1 + 1440 + 24);
+}
+
 TEST_F(KeepAliveSchedule, UnreachableDriveGetsTwentyShortAttemptsThenTheLongScheduleAgain) {
   StartUnreachable();
   THeartBeatThread thread(pc.platform(), app.engine);

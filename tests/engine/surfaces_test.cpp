@@ -28,6 +28,7 @@ TEST_F(SurfacesScenario, BalloonIsWithdrawnTenSecondsAfterTheLatestOne) {
   EXPECT_FALSE(balloon.Visible);
 
   balloon.ShowBalloon("Quillbay", "first", 3);
+  EXPECT_EQ(pc.MainThreadTimers(), 1);
   pc.Advance(6000);
   EXPECT_TRUE(balloon.Visible);
   balloon.ShowBalloon(std::string(80, 't'), std::string(300, 'x'), 1);
@@ -41,8 +42,19 @@ TEST_F(SurfacesScenario, BalloonIsWithdrawnTenSecondsAfterTheLatestOne) {
   EXPECT_TRUE(balloon.Visible);
   pc.Advance(1);
   EXPECT_FALSE(balloon.Visible);
-  pc.Advance(30000);  // the timer keeps running; nothing comes back
+  EXPECT_EQ(pc.MainThreadTimers(), 0);  // nothing left to tick while idle
+  pc.Advance(30000);
   EXPECT_FALSE(balloon.Visible);
+
+  // Withdrawn early (the program ends): its timer goes with it.
+  balloon.ShowBalloon("Quillbay", "third", 0);
+  EXPECT_EQ(pc.MainThreadTimers(), 1);
+  balloon.HideBalloon();
+  EXPECT_EQ(pc.MainThreadTimers(), 0);
+  balloon.ShowBalloon("Quillbay", "fourth", 0);
+  pc.Advance(10000);
+  EXPECT_FALSE(balloon.Visible);
+  EXPECT_EQ(pc.MainThreadTimers(), 0);
 }
 
 TEST_F(SurfacesScenario, TrayTipKeepsTheFirst127Characters) {

@@ -20,7 +20,7 @@ NetResource Resource(const char* local, const char* remote) {
   return resource;
 }
 
-// A background thread timed like the keep-alive thread: it wakes at least once a second
+// A background thread on the simulated clock: it wakes at least once a second
 // of simulated time and hands its work to the main thread through a synchronized call.
 class Ticker {
  public:
@@ -34,7 +34,7 @@ class Ticker {
   void Reschedule(int64_t dueMs) {
     std::lock_guard<std::mutex> lock(mutex_);
     due_ = dueMs;
-    wake_.notify_all();
+    pc_.platform().clock.Wake(wake_);
   }
   void Stop() {
     if (!thread_.joinable()) return;

@@ -287,8 +287,8 @@ TBroken TInvariants::AfterEnd(int exitCode, TUserView&) {
     return {"NoErrorEscapes", "the program ended with " + std::to_string(exitCode) + ": " + box};
   }
   if (pc_.AttachedThreads() != 0) return {"NothingOutlivesTheProgram", "a keep-alive thread still runs"};
-  if (pc_.PendingTimers() != 0)
-    return {"NothingOutlivesTheProgram", std::to_string(pc_.PendingTimers()) + " timers still set"};
+  if (pc_.MainThreadTimers() != 0)
+    return {"NothingOutlivesTheProgram", std::to_string(pc_.MainThreadTimers()) + " timers still set"};
   if (pc_.BusyCursor()) return {"NothingOutlivesTheProgram", "the hourglass is still shown"};
   return {};
 }
