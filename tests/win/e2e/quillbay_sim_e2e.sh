@@ -148,7 +148,7 @@ slow_share() {
   # Every call to the share takes 12 s: the window must answer while one is in flight.
   printf '[Letters]\r\nC=fixed\r\n[Share \\\\nas\\media]\r\nOnline=1\r\nTotalMB=1000\r\nFreeMB=150\r\nDelayMs=12000\r\n' >"$net"
   mkdir -p "$(dirname "$config")"
-  printf '[Preferences]\r\nFirstTimeUsage=0\r\nConnectNetworkDrivesOnStartup=0\r\nStartAutomaticallyByWindows=0\r\n[NetworkDrive_H:]\r\nNetworkLocation=\\\\nas\\media\r\n' >"$config"
+  printf '[Preferences]\r\nFirstTimeUsage=0\r\nStartAutomaticallyByWindows=0\r\n[NetworkDrive_H:]\r\nNetworkLocation=\\\\nas\\media\r\n' >"$config"
   start
   check "window" probe wait 40 >/dev/null || return 1
   probe action AMDrivesConnectDrives
