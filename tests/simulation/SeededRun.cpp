@@ -56,7 +56,7 @@ class TSeededRun : public TWindowSystem {
         }),
         platform_{pc_.platform().network, pc_.platform().drives, pc_.platform().files,
                   pc_.platform().registry, shell_, pc_.platform().environment,
-                  pc_.platform().clock, pc_.platform().ui},
+                  pc_.platform().clock, pc_.platform().ui, pc_.platform().protection},
         invariants_(pc_) {}
 
   TSeededRunResult Run() {
