@@ -31,6 +31,9 @@ bool Selected(const TNetworkDriveItem& item, bool Force, const std::string& Driv
 }  // namespace
 
 void TEngine::ConnectDrives(bool Force, const std::string& Drive) {
+  // After Exit nothing is connected any more, whatever a dialog still open asks for; the
+  // rows still show what the dialog changed.
+  if (platform_.ui.Ending()) return UpdateDriveStatus();
   TRunMark run(*this);
   CurrentConnectionError = false;
   {
@@ -87,6 +90,7 @@ void TEngine::ConnectDrives(bool Force, const std::string& Drive) {
                        !SameTextAscii(remote, location))) {
             // The letter still holds this drive's own mapping: nothing else took it, its
             // server does not answer, and that is what the line says.
+            item.State = dsError;
             AddMessage(mkError, T(10302) + drive + T(10814));
             CurrentConnectionError = true;
           } else {

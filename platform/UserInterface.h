@@ -63,6 +63,7 @@ class UserInterface {
   // While ending, calls and waits are left behind at once, so that the runs in progress
   // unwind without waiting for a server; the shutdown clears it for calls of its own.
   virtual void SetEnding(bool ending) = 0;
+  virtual bool Ending() const = 0;
 };
 
 // Shows the hourglass for its lifetime, also when an error escapes; nested guards keep

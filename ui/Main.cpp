@@ -43,6 +43,8 @@ TMainForm::TMainForm(Platform& p, THtmlHelp& help)
       Configuration(p, Language),
       Surfaces(p),
       Engine(p, Configuration, Language, Surfaces) {
+  // A program that starts is not ending, whatever an earlier one on this machine left set.
+  platform.ui.SetEnding(false);
   BindActions();
   TrayIcon.PopupMenu = &PopupActionMenuTrayIcon;
   TrayIcon.OnDblClick = [this] { TrayIconDblClick(); };

@@ -32,6 +32,7 @@ class SimUserInterface : public UserInterface {
   void WaitServingMessages(uint32_t milliseconds) override;
   int CallsInFlight() const override { return inFlight_; }
   void SetEnding(bool ending) override { ending_ = ending; }
+  bool Ending() const override { return ending_; }
 
   void WhenModal(std::function<void()> user) { modalUsers_.push_back(std::move(user)); }
   void ChooseFile(std::string fileName) { fileAnswers_.push_back(std::move(fileName)); }

@@ -28,6 +28,7 @@ class Win32UserInterface : public UserInterface {
   void WaitServingMessages(uint32_t milliseconds) override;
   int CallsInFlight() const override { return inFlight_; }
   void SetEnding(bool ending) override { ending_ = ending; }
+  bool Ending() const override { return ending_; }
 
   using ModalPresenter = std::function<int(ModalWindow& window, HWND owner)>;
   void SetModalPresenter(ModalPresenter presenter) { presenter_ = std::move(presenter); }
