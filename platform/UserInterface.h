@@ -66,6 +66,18 @@ class UserInterface {
   virtual bool Ending() const = 0;
 };
 
+// Counts a wait for CallsInFlight for its lifetime, also when an error escapes.
+class InFlightMark {
+ public:
+  explicit InFlightMark(int& count) : count_(count) { ++count_; }
+  ~InFlightMark() { --count_; }
+  InFlightMark(const InFlightMark&) = delete;
+  InFlightMark& operator=(const InFlightMark&) = delete;
+
+ private:
+  int& count_;
+};
+
 // Shows the hourglass for its lifetime, also when an error escapes; nested guards keep
 // it until the outermost one ends.
 class HourglassCursor {

@@ -60,19 +60,6 @@ void SimUserInterface::ProcessMessages() {
   FireDueTimers();
 }
 
-namespace {
-// Counts a wait for CallsInFlight for its lifetime, also when an error escapes.
-class InFlightMark {
- public:
-  explicit InFlightMark(int& count) : count_(count) { ++count_; }
-  ~InFlightMark() { --count_; }
-  InFlightMark(const InFlightMark&) = delete;
-  InFlightMark& operator=(const InFlightMark&) = delete;
-
- private:
-  int& count_;
-};
-}  // namespace
 
 bool SimUserInterface::RunServingMessages(std::function<void()> call) {
   if (ending_) return false;

@@ -164,17 +164,6 @@ struct CallInFlight {
   }
 };
 
-// Counts a wait for CallsInFlight for its lifetime, also when an error escapes.
-class InFlightMark {
- public:
-  explicit InFlightMark(int& count) : count_(count) { ++count_; }
-  ~InFlightMark() { --count_; }
-  InFlightMark(const InFlightMark&) = delete;
-  InFlightMark& operator=(const InFlightMark&) = delete;
-
- private:
-  int& count_;
-};
 }  // namespace
 
 bool Win32UserInterface::RunServingMessages(std::function<void()> call) {
