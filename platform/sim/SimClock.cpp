@@ -126,11 +126,11 @@ void SimClock::AttachThread() {
 }
 
 void SimClock::DetachThread() {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    --attached_;
-    ++activityCount_;
-  }
+  // Notified under the lock: once the count says detached, the machine (and this clock)
+  // may be freed, so the thread must not touch it after letting go.
+  std::lock_guard<std::mutex> lock(mutex_);
+  --attached_;
+  ++activityCount_;
   activity_.notify_all();
 }
 
