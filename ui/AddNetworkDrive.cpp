@@ -142,7 +142,7 @@ void TAddNetworkDriveForm::Layout() {
   EditPassword.PasswordChar = '*';
 
   ListViewRunPrograms.SetColumns({{"Programs", 250}});
-  ListViewTrueCryptVolumes.SetColumns({{"Drive", 60}, {"Volume", 190}});
+  ListViewTrueCryptVolumes.SetColumns({{"Drive", 72}, {"Volume", 178}});
   for (TListView* list : {&ListViewRunPrograms, &ListViewTrueCryptVolumes}) list->Images = kMainImages;
   for (TButton* button : {&ButtonProgramRemove, &ButtonProgramEdit, &ButtonVolumeRemove, &ButtonVolumeEdit,
                           &BitBtnMoveProgramUp, &BitBtnMoveProgramDown, &BitBtnMoveVolumeUp, &BitBtnMoveVolumeDown})

@@ -15,23 +15,23 @@ constexpr const char* kTrueCryptWebAddress = "https://truecrypt.example/";
 
 TAddTrueCryptVolumeForm::TAddTrueCryptVolumeForm(TEngine& engine) : TForm(engine.platform()), engine_(engine) {
   ClientWidth = 399;
-  ClientHeight = 348;
+  ClientHeight = 362;
   Image1.SetBounds(12, 12, 32, 32);
   Image1.Picture = IDI_DIALOG_TRUECRYPT_VOLUME;
-  LabelHelpMsg1.SetBounds(56, 12, 331, 44);
-  LabelHelpMsg2.SetBounds(56, 60, 331, 44);
-  LabelImportantNote.SetBounds(56, 108, 331, 30);
+  LabelHelpMsg1.SetBounds(56, 12, 331, 58);  // four lines in the longest language
+  LabelHelpMsg2.SetBounds(56, 74, 331, 44);
+  LabelImportantNote.SetBounds(56, 122, 331, 30);
   for (TLabel* label : {&LabelHelpMsg1, &LabelHelpMsg2, static_cast<TLabel*>(&LabelImportantNote)})
     label->WordWrap = true;
-  LabelVolume.SetBounds(12, 142, 375, 15);
-  EditVolume.SetBounds(12, 159, 375, 21);
-  LabelDrive.SetBounds(12, 188, 80, 15);
-  ComboBoxDrive.SetBounds(12, 205, 80, 21);
-  LabelPassword.SetBounds(100, 188, 287, 15);
-  EditPassword.SetBounds(100, 205, 287, 21);
-  LabelTcCommandlineOptions.SetBounds(12, 234, 375, 15);
-  EditCommandlineOptions.SetBounds(12, 251, 375, 21);
-  PlaceButtonRow({&ButtonOK, &ButtonCancel, &ButtonBrowse}, 12, 312);
+  LabelVolume.SetBounds(12, 156, 375, 15);
+  EditVolume.SetBounds(12, 173, 375, 21);
+  LabelDrive.SetBounds(12, 202, 80, 15);
+  ComboBoxDrive.SetBounds(12, 219, 80, 21);
+  LabelPassword.SetBounds(100, 202, 287, 15);
+  EditPassword.SetBounds(100, 219, 287, 21);
+  LabelTcCommandlineOptions.SetBounds(12, 248, 375, 15);
+  EditCommandlineOptions.SetBounds(12, 265, 375, 21);
+  PlaceButtonRow({&ButtonOK, &ButtonCancel, &ButtonBrowse}, 12, 326);
 
   ComboBoxDrive.Style = TComboBoxStyle::DropDownList;
   ComboBoxDrive.DropDownCount = 26;
