@@ -3,7 +3,7 @@
 #include "engine/Engine.h"
 #include "platform/Platform.h"
 #include "platform/WinTypes.h"
-#include "shell/MyLibrary.h"
+#include "platform/MyLibrary.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "shell/HtmlHelp.h"
+#include "ui/HtmlHelp.h"
 #include "ui/About.h"
 #include "ui/AddNetworkDrive.h"
 #include "ui/AddRunProgram.h"

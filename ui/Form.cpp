@@ -1,7 +1,7 @@
 #include "ui/Form.h"
 
 #include "platform/Platform.h"
-#include "shell/MyLibrary.h"
+#include "platform/MyLibrary.h"
 
 TForm::TForm(Platform& platform) : platform_(platform) {}
 

@@ -7,7 +7,7 @@
 #include "base/AsciiText.h"
 #include "base/ProductInfo.h"
 #include "platform/Platform.h"
-#include "shell/MyLibrary.h"
+#include "platform/MyLibrary.h"
 
 namespace {
 

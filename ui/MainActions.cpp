@@ -3,7 +3,7 @@
 
 #include "platform/Platform.h"
 #include "platform/WinTypes.h"
-#include "shell/HtmlHelp.h"
+#include "ui/HtmlHelp.h"
 #include "ui/Main.h"
 
 void TMainForm::ListViewNetworkDrivesSelectItem() {

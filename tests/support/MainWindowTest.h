@@ -10,7 +10,7 @@
 #include "platform/sim/SimMachine.h"
 #include "platform/sim/SimProcess.h"
 #include "shell/Application.h"
-#include "shell/HtmlHelp.h"
+#include "ui/HtmlHelp.h"
 #include "ui/Main.h"
 
 // What the real window was asked to do.

@@ -7,7 +7,7 @@
 #include "platform/win32/Win32HelpLibrary.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/Win32Process.h"
-#include "shell/HtmlHelp.h"
+#include "ui/HtmlHelp.h"
 
 #include <objbase.h>
 

@@ -1,4 +1,4 @@
-#include "shell/HtmlHelp.h"
+#include "ui/HtmlHelp.h"
 
 #include <exception>
 

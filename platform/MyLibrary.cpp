@@ -1,4 +1,4 @@
-#include "shell/MyLibrary.h"
+#include "platform/MyLibrary.h"
 
 #include <cstdint>
 

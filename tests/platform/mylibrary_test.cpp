@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/sim/SimMachine.h"
-#include "shell/MyLibrary.h"
+#include "platform/MyLibrary.h"
 
 namespace {
 
