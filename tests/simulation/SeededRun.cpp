@@ -9,6 +9,7 @@
 
 #include "base/AsciiText.h"
 #include "data/Configuration.h"
+#include "data/IniFile.h"
 #include "platform/WinTypes.h"
 #include "platform/sim/SimHelpLibrary.h"
 #include "platform/sim/SimMachine.h"
@@ -461,12 +462,18 @@ class TSeededRun : public TWindowSystem {
     }
     pc_.Advance(std::max<int64_t>(untilMs - pc_.NowMs(), 0));
     // A new start: the drives the user left disconnected, as saved, stay so; starts count afresh.
+    // Read from the file itself: a letter a device holds right now is not read by the
+    // program either, but it may be freed during start-up and read then.
     view_.DisconnectedByUser.clear();
-    TLanguage language;
-    TQbyConfiguration saved(pc_.platform(), language);
-    ReadConfigurationAndTexts(saved, language);
-    for (const auto& item : saved.NetworkDrives)
-      if (item->QbyControl && item->State == dsDisconnected) view_.DisconnectedByUser.emplace(item->Drive, 0);
+    TIniFile saved(pc_.platform(), ConfigurationFileName(pc_.platform()));
+    saved.Load();
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+      const std::string drive = std::string(1, letter) + ":";
+      const std::string section = "NetworkDrive_" + drive;
+      if (!saved.ReadString(section, "NetworkLocation", "").empty() &&
+          saved.ReadInteger(section, "DriveState", dsUnknown) == dsDisconnected)
+        view_.DisconnectedByUser.emplace(drive, 0);
+    }
     view_.ConnectableSince.clear();
     view_.Starts.clear();
     view_.BalloonShownCount = 0;

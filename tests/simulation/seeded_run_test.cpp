@@ -40,3 +40,10 @@ TEST(SeededRun, BusySeedsThatOnceBrokeTheRunnerStayClean) {
 // A drive's volume vanished and could not come back while its TrueCrypt volume waited
 // the mount delay; the mount used to start all the same, on a letter no longer there.
 TEST(SeededRun, AVolumeIsNotMountedFromADriveThatWentDuringTheMountDelay) { ExpectClean(9044, 1, 15); }
+
+// A letter a device held while the program was off, freed as it started: the drive the
+// user had left disconnected was read after all and rightly stayed disconnected, which
+// the runner once took for a missed reconnect.
+TEST(SeededRun, ADriveLeftDisconnectedStaysSoWhenItsLetterIsFreedDuringStartUp) {
+  for (uint64_t seed : {1035, 1140, 1142}) ExpectClean(seed, 7);
+}
