@@ -25,7 +25,7 @@ uint32_t Bit(NetworkEventKind kind) { return 1u << static_cast<uint32_t>(kind); 
 
 }  // namespace
 
-class THeartBeatThread::TKeepTime {
+class THeartBeatThread::TKeepTime : public std::enable_shared_from_this<TKeepTime> {
  public:
   TKeepTime(Platform& platform, TEngine& engine) : platform_(platform), engine_(engine) {}
 
@@ -48,7 +48,11 @@ class THeartBeatThread::TKeepTime {
  private:
   enum class EventRun { Skipped, Busy, Ran };
 
+  // Hands the scheduled run to the main thread without waiting for it: a thread that
+  // waited would wake a second time when the run returns, on every idle minute.
+  void PostHeartBeatTimer(int64_t startMs);
   void HeartBeatTimer();
+  void HeartBeatTimerEnded(uint64_t armedBefore, int64_t startMs);
   EventRun NetworkEventRun(uint32_t events);
   // What follows a run: the schedule reacts to its outcome. An event run that failed
   // starts the short schedule over at attempt 1.
@@ -74,6 +78,8 @@ class THeartBeatThread::TKeepTime {
   int64_t lastRunEndMs_ = std::numeric_limits<int64_t>::min() / 2;
   bool terminated_ = false;
   bool finished_ = false;
+  bool tickRunning_ = false;     // a scheduled run handed to the main thread has not ended
+  bool waitingForTick_ = false;  // the timer came due again before it ended
   std::atomic<bool> inShortInterval_{false};
   std::atomic<int32_t> shortAttempt_{1};
   std::atomic<int> servingCalls_{0};  // synchronized calls running on the main thread
@@ -222,18 +228,24 @@ void THeartBeatThread::TKeepTime::Execute() {
       continue;
     }
     if (timerEnabled_ && now >= dueMs_) {
-      pendingEvents_ = 0;  // this run does all that the events asked for
-      const uint64_t armed = armCount_;
-      lock.unlock();
-      HeartBeatTimer();
-      lock.lock();
-      RanLocked(armed);
-      continue;
+      if (tickRunning_) {
+        waitingForTick_ = true;  // a run slower than the interval: the next waits for its end
+      } else {
+        pendingEvents_ = 0;  // this run does all that the events asked for
+        tickRunning_ = true;
+        // One interval on unless the run re-arms the timer or takes long: the thread need
+        // not hear of a run that changes nothing.
+        dueMs_ = now + intervalMs_;
+        lock.unlock();
+        PostHeartBeatTimer(now);
+        lock.lock();
+        continue;
+      }
     }
     // Sleeps until the next thing due; every request that changes it (re-arming, an
     // event, the end) wakes the thread, so there is nothing to look at in between.
     int64_t deadline = std::numeric_limits<int64_t>::max();
-    if (timerEnabled_) deadline = dueMs_;
+    if (timerEnabled_ && !waitingForTick_) deadline = dueMs_;
     if (pendingEvents_ != 0) deadline = std::min(deadline, eventDueMs_);
     clock.WaitUntil(lock, wake_, deadline);
   }
@@ -244,6 +256,43 @@ void THeartBeatThread::TKeepTime::Execute() {
   lock.lock();
   finished_ = true;
   wake_.notify_all();
+}
+
+void THeartBeatThread::TKeepTime::PostHeartBeatTimer(int64_t startMs) {
+  uint64_t armed;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    armed = armCount_;
+  }
+  platform_.ui.MainThread().Post([self = shared_from_this(), armed, startMs] {
+    {
+      std::lock_guard<std::mutex> lock(self->mutex_);
+      // Asked to end meanwhile: the owner, and with it the engine, may be gone.
+      if (self->terminated_) return;
+    }
+    self->HeartBeatTimer();
+    self->HeartBeatTimerEnded(armed, startMs);
+  });
+}
+
+void THeartBeatThread::TKeepTime::HeartBeatTimerEnded(uint64_t armedBefore, int64_t startMs) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  tickRunning_ = false;
+  const int64_t end = platform_.clock.NowMs();
+  // Runs slower than a second count the next interval from their end, so runs slower than
+  // the interval (servers that time out) never follow each other without a pause; a quick
+  // one keeps the due time set when it started, within a second of the same.
+  const bool slow = end - startMs > 1000;
+  if (slow) {
+    RanLocked(armedBefore);
+  } else {
+    lastRunEndMs_ = end;
+    if (pendingEvents_ != 0) eventDueMs_ = std::max(eventDueMs_, end + NetworkEventDelay);
+  }
+  if (waitingForTick_ || (slow && armCount_ == armedBefore)) {
+    waitingForTick_ = false;
+    platform_.clock.Wake(wake_);
+  }
 }
 
 void THeartBeatThread::TKeepTime::RanLocked(uint64_t armedBefore) {

@@ -168,13 +168,19 @@ void SimClock::Settle(MainThreadCalls& calls) {
     // Read the calls before the waiters: a thread leaving a finished call is then seen
     // as busy rather than missed in between.
     size_t queued = calls.QueuedCount();
-    size_t blocked = queued + calls.RunningCount();
+    size_t blocked = calls.WaitingCallers();
     {
       std::unique_lock<std::mutex> lock(mutex_);
       size_t idle = blocked;
       for (const Waiter& waiter : waiters_)
         if (!waiter.woken && waiter.deadline > now_) ++idle;
-      if (queued == 0 && idle >= static_cast<size_t>(attached_)) return;
+      // A thread posts its work before it waits again: seen waiting, its work is queued
+      // by now, and is looked for once more below.
+      if (queued == 0 && idle >= static_cast<size_t>(attached_)) {
+        lock.unlock();
+        if (calls.QueuedCount() == 0) return;
+        continue;
+      }
       if (std::chrono::steady_clock::now() > giveUp)
         throw std::runtime_error("SimMachine: background threads did not become idle within 10 s (" +
                                  std::to_string(attached_) + " attached, " + std::to_string(idle - blocked) +

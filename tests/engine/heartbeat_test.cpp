@@ -332,27 +332,43 @@ TEST_F(KeepAliveShutdown, WaitingServesTheCallTheThreadIsBlockedIn) {
   app.StartWithShares({{"H:", kMedia}});
   app.engine.ConnectDrives(false, "");
   app.NewMessages();
-  auto thread = std::make_unique<THeartBeatThread>(pc.platform(), app.engine);
-  ASSERT_EQ(pc.AttachedThreads(), 1);
-
-  // Time moves without the main thread serving anything: the thread blocks in its
-  // announcement call.
   auto& clock = dynamic_cast<SimClock&>(pc.platform().clock);
-  clock.MoveTo(kMinute);
   MainThreadCalls& calls = pc.platform().ui.MainThread();
-  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (calls.QueuedCount() == 0 && std::chrono::steady_clock::now() < giveUp) std::this_thread::yield();
-  ASSERT_EQ(calls.QueuedCount(), 1u);
+  const auto queued = [&] {
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (calls.QueuedCount() == 0 && std::chrono::steady_clock::now() < giveUp) std::this_thread::yield();
+    return calls.QueuedCount();
+  };
 
+  // The scheduled run is handed over and the thread sleeps on; asked to end before the
+  // main thread got to it, the run does nothing: the engine may be gone by then.
+  auto thread = std::make_unique<THeartBeatThread>(pc.platform(), app.engine);
+  clock.MoveTo(kMinute);
+  ASSERT_EQ(queued(), 1u);
+  EXPECT_EQ(calls.WaitingCallers(), 0u);
   EXPECT_TRUE(thread->TerminateAndWait());
-
-  EXPECT_THAT(app.NewMessages(), ElementsAre(app.T(10226)));  // served; no new work after that
+  calls.RunPending();  // if the wait for the end did not get to it, the main thread does later
+  EXPECT_EQ(calls.QueuedCount(), 0u);
+  EXPECT_THAT(app.NewMessages(), IsEmpty());
   EXPECT_EQ(RunsAt(pc, "H:", kMinute), 0);
   EXPECT_EQ(pc.AttachedThreads(), 0);
   EXPECT_FALSE(thread->TimerRunning());
   thread->StartShortInterval();  // without a timer: only the flag
   EXPECT_FALSE(thread->TimerRunning());
   thread.reset();
+
+  // The machine woke: the thread blocks in the call that decides on the main thread, and
+  // the wait for its end serves that call.
+  thread = std::make_unique<THeartBeatThread>(pc.platform(), app.engine);
+  app.engine.NetworkEvent(NetworkEventKind::Resumed);
+  clock.MoveTo(kMinute + THeartBeatThread::NetworkEventDelay);
+  ASSERT_EQ(queued(), 1u);
+  EXPECT_EQ(calls.WaitingCallers(), 1u);
+  EXPECT_TRUE(thread->TerminateAndWait());
+  const std::vector<std::string> lines = app.NewMessages();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines[0], app.T(10328));  // served; no new work after that
+  EXPECT_EQ(pc.AttachedThreads(), 0);
 }
 
 TEST_F(KeepAliveShutdown, AskedFromInsideItsOwnRunItDoesNotHang) {

@@ -294,7 +294,7 @@ TEST_F(StartupShutdown, ExitChosenDuringAKeepAliveRunEndsOnceTheRunHasUnwound) {
       pc.SetNetworkDelay(5000);
       // The user picks Exit from the icon's menu while the scheduled run is between drives.
       pc.OnProcessMessages = [&] {
-        if (pc.platform().ui.MainThread().RunningCount() == 0) return;  // not inside the run
+        if (!f.HeartBeatThread || !f.HeartBeatThread->InOwnCall()) return;  // not inside the run
         if (lastDriveCallsAtExit >= 0) {
           destroyedInsideTheRun = destroyedInsideTheRun || f.Destroyed();
           return;
@@ -331,7 +331,7 @@ TEST_F(StartupShutdown, SessionEndingInsideAKeepAliveRunSavesWithoutWaitingForTh
   bool threadKept = false;
   int savesInside = -1;
   pc.OnProcessMessages = [&] {
-    if (ended || pc.platform().ui.MainThread().RunningCount() == 0) return;
+    if (ended || !f.HeartBeatThread || !f.HeartBeatThread->InOwnCall()) return;
     ended = true;
     EXPECT_TRUE(f.WMQueryEndSession());
     f.WMEndSession(true);  // must return: the thread waits for the very call this is in
@@ -428,7 +428,7 @@ TEST_F(StartupShutdown, ExitDuringAKeepAliveRunNestedInTheUsersRunUnwindsBothWit
         minutePassed = true;
         pc.Advance(61000);
       }
-      if (exitChosen || pc.platform().ui.MainThread().RunningCount() == 0) return;
+      if (exitChosen || !f.HeartBeatThread || !f.HeartBeatThread->InOwnCall()) return;
       exitChosen = true;  // from the icon's menu, inside the keep-alive run
       exitAt = pc.NowMs();
       f.PopupActionMenuTrayIcon.Items[4].Click();
