@@ -199,7 +199,7 @@ any_folder_name() {
   rm -rf "$WINEPREFIX/drive_c/Büro Programme" "$WINEPREFIX/drive_c/users/Łukasz"
   mkdir -p "$unix_folder" "$profile"
   network 1 ""
-  cp "$work/app/QuillbaySim.exe" "$work/app/Languages.ini" "$net" "$unix_folder/"
+  cp "$work/app/QuillbaySim.exe" "$work/app/Languages.ini" "$work/app/QBYHelp.chm" "$net" "$unix_folder/"
   printf '[Preferences]\r\nFirstTimeUsage=0\r\n[NetworkDrive_H:]\r\nNetworkLocation=\\\\nas\\media\r\n' >"$profile/Quillbay.ini"
   # Wine sets the profile's variables itself when started from outside; a process it
   # starts inherits them, so cmd sets them and starts the program.
@@ -209,6 +209,10 @@ any_folder_name() {
     check "the drive of the profile's Quillbay.ini, connected" until_true 20 has_drive '^3 | H: ' &&
     check "texts from Languages.ini beside the program" until_true 5 has_message "Successfully connected drive 'H:'" &&
     check "no text missing" bash -c '! probe messages | grep -q "Translation error"' &&
+    check "shown" bash -c 'probe action AMFileMinimizeRestore; until_true 10 bash -c "[ \"\$(probe visible)\" = 1 ]"' &&
+    check "F1 opens the help file beside the program" \
+      bash -c 'probe key F1; until_true 20 bash -c "probe windows | grep -q \": Quillbay Help$\""' &&
+    check "the help window closes" probe closetitled "Quillbay Help" &&
     check "Exit ends the program without an error box" bash -c 'probe action AMFileExit && probe gone 30' &&
     check "the configuration was saved in the profile" grep -q 'MinimizeOnStartup=' "$profile/Quillbay.ini" &&
     check "the autostart value names the program's real path" \
