@@ -68,7 +68,7 @@ void ReadPassword(DataProtection& protection, const TIniFile& file, const std::s
 
 std::string ConfigurationFileName(Platform& platform) {
   std::string appData;
-  if (!platform.environment.GetVariable("APPDATA", appData) || appData.empty())
+  if (!platform.environment.GetFolderVariable("APPDATA", appData) || appData.empty())
     return platform.environment.WindowsDirectory() + "\\Quillbay.ini";
   if (appData.back() != '\\' && appData.back() != '/') appData += '\\';
   // A relative folder would follow the current folder, which changes between runs.
@@ -222,7 +222,7 @@ void TQbyConfiguration::SaveConfiguration() {
   if (!IniFile) Open();
   TIniFile& f = *IniFile;
   // Rebuilding from this run's state would replace drives it never saw.
-  if (IniFileUnreadable || !f.Load()) throw EIniFileError("Unable to write to " + f.FileName());
+  if (IniFileUnreadable || !f.Load()) throw EIniFileError("Unable to write to " + f.DisplayName());
   RefuseUnstorablePasswords();
 
   const TQbyPrefs& p = Prefs;
@@ -297,14 +297,14 @@ std::string TQbyConfiguration::StoredPassword(const std::string& password, std::
   unreadable.clear();
   std::string stored;
   if (!ProtectPassword(platform.protection, password, stored))
-    throw EIniFileError("Unable to write to " + IniFile->FileName() + ": the password of " + owner +
+    throw EIniFileError("Unable to write to " + IniFile->DisplayName() + ": the password of " + owner +
                         " cannot be protected for this Windows account.");
   return stored;
 }
 
 // A longer password would read back cut, while the save reported success.
 void TQbyConfiguration::RefuseUnstorablePasswords() const {
-  const std::string refusal = "Unable to write to " + IniFile->FileName() + ": the password of ";
+  const std::string refusal = "Unable to write to " + IniFile->DisplayName() + ": the password of ";
   const std::string limit = " is longer than " + std::to_string(MaxPasswordLength) + " characters.";
   for (const auto& item : NetworkDrives) {
     const TNetworkDriveItem& drive = *item;

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "platform/FileNames.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -49,6 +50,8 @@ bool ParseIniInteger(const std::string& text, int32_t& value) {
 
 TIniFile::TIniFile(Platform& platform, std::string fileName)
     : platform_(platform), fileName_(std::move(fileName)), document_(CodePageOf(platform.environment)) {}
+
+std::string TIniFile::DisplayName() const { return FileNameForDisplay(platform_.environment, fileName_); }
 
 bool TIniFile::Load() {
   try {
@@ -119,5 +122,5 @@ void TIniFile::UpdateFile() {
   } catch (const std::bad_alloc&) {
     // No memory for the new file's text: the old file stays as it is.
   }
-  if (!replaced) throw EIniFileError("Unable to write to " + fileName_);
+  if (!replaced) throw EIniFileError("Unable to write to " + DisplayName());
 }

@@ -10,7 +10,8 @@
 
 struct Platform;
 
-// Raised when a save cannot replace the file; what() is "Unable to write to <path>".
+// Raised when a save cannot replace the file; what() is "Unable to write to <path>", with
+// the path in the 8-bit code page of the message it is shown in.
 class EIniFileError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
@@ -24,6 +25,8 @@ class TIniFile {
   TIniFile(Platform& platform, std::string fileName);
 
   const std::string& FileName() const { return fileName_; }
+  // The file name as it appears in a message, in the code page of every text shown.
+  std::string DisplayName() const;
   // (Re)reads the file. A missing or unreadable file gives an empty document; returns
   // false only when the file exists but could not be read, or is too large to be held.
   bool Load();

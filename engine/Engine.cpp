@@ -1,6 +1,7 @@
 #include "engine/Engine.h"
 
 #include "data/StoredPasswords.h"
+#include "platform/FileNames.h"
 #include "platform/Platform.h"
 
 TEngine::TEngine(Platform& platform, TQbyConfiguration& configuration, const TLanguage& language,
@@ -64,7 +65,7 @@ int32_t TEngine::MeasureFreeSpace(const TNetworkDriveItem& drive) {
 
 bool TEngine::TrueCryptProgramExists() {
   const std::string& location = Prefs().TrueCryptProgramLocation;
-  return !location.empty() && platform_.files.FileExists(location);
+  return !location.empty() && platform_.files.FileExists(FileNameFromAnsi(platform_.environment, location));
 }
 
 TNetworkDriveItem* TEngine::SelectedDrive() const {

@@ -6,6 +6,8 @@
 enum class ReadFileResult { Ok, NotFound, Unreadable, TooLarge };
 
 // Whole-file access for the program's own files (configuration, deployment, languages).
+// File names are UTF-8, whatever the system code page, so that the program's folder and
+// the profile may have any name; what the files hold is the caller's bytes, unchanged.
 class Files {
  public:
   // The program's files are kilobytes; a file many times larger is damaged or hostile,

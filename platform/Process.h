@@ -5,7 +5,8 @@
 class Process {
  public:
   virtual ~Process() = default;
-  // CreateMutexA without security attributes, initially owned, under this name.
+  // CreateMutex without security attributes, initially owned, under this name (UTF-8:
+  // it is the program's file name).
   // alreadyExists: GetLastError() then gave ERROR_ALREADY_EXISTS (another instance holds
   // it). False when no mutex could be made at all.
   virtual bool CreateNamedMutex(const std::string& name, bool& alreadyExists) = 0;

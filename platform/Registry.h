@@ -6,6 +6,8 @@
 enum class RegistryRoot { ClassesRoot, CurrentUser, LocalMachine };
 
 // An open registry key; closed when destroyed. Calls return NO_ERROR or a Windows error code.
+// Key paths, names and values are UTF-8: the values the program keeps here are file
+// names (its autostart command, the help library's location).
 class RegistryKey {
  public:
   virtual ~RegistryKey() = default;

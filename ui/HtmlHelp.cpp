@@ -32,9 +32,9 @@ void THtmlHelp::LoadHtmlHelp() {
     if (!path.empty() && platform_.files.FileExists(path)) Handle = library_.Load(path);
   }
   if (Handle == 0) return;
-  HtmlHelp = library_.EntryPoint(Handle, "HtmlHelpA");
   HtmlHelpW = library_.EntryPoint(Handle, "HtmlHelpW");
   HtmlHelpA = library_.EntryPoint(Handle, "HtmlHelpA");
+  HtmlHelp = HtmlHelpW;
 }
 
 std::string THtmlHelp::FindHtmlHelpLibrary() {

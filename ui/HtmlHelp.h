@@ -31,7 +31,7 @@ class THtmlHelp {
   TShowResult ShowHelp(const std::string& missingFileText);
 
   HelpLibrary::Module Handle = 0;
-  HelpLibrary::Entry HtmlHelp = 0;   // the generic entry point
+  HelpLibrary::Entry HtmlHelp = 0;   // the one called: wide, for a help file under any folder name
   HelpLibrary::Entry HtmlHelpA = 0;
   HelpLibrary::Entry HtmlHelpW = 0;
 

@@ -13,6 +13,8 @@ class SimEnvironment : public Environment {
   SimEnvironment();
 
   bool GetVariable(const std::string& name, std::string& value) override;
+  // The simulated machine's names are ASCII, the same in both encodings.
+  bool GetFolderVariable(const std::string& name, std::string& folder) override { return GetVariable(name, folder); }
   std::string ExpandEnvironmentStrings(const std::string& text) override;
   std::string ExecutablePath() override { return executablePath_; }
   std::string FullPathName(const std::string& path) override;

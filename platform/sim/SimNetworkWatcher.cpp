@@ -1,9 +1,15 @@
 #include "platform/sim/SimNetworkWatcher.h"
 
+#include "platform/FileNames.h"
 #include "platform/sim/SimNetworkFile.h"
 
-SimNetworkWatcher::SimNetworkWatcher(SimulatedNetwork& network, Files& files, UserInterface& ui, std::string path)
-    : network_(network), files_(files), ui_(ui), path_(std::move(path)) {}
+SimNetworkWatcher::SimNetworkWatcher(SimulatedNetwork& network, Files& files, UserInterface& ui,
+                                     Environment& environment, std::string path)
+    : network_(network),
+      files_(files),
+      ui_(ui),
+      path_(std::move(path)),
+      shownPath_(FileNameForDisplay(environment, path_)) {}
 
 SimNetworkWatcher::~SimNetworkWatcher() {
   if (timer_ != 0) ui_.KillTimer(timer_);
@@ -34,7 +40,7 @@ void SimNetworkWatcher::Poll() {
     inOrder_ = false;
     return;
   }
-  if (!inOrder_) Say(0, "Simulated network: " + path_ + " is in order again.");
+  if (!inOrder_) Say(0, "Simulated network: " + shownPath_ + " is in order again.");
   inOrder_ = true;
   if (built_) {
     network_.Apply(file);
@@ -58,7 +64,7 @@ bool SimNetworkWatcher::Parse(ReadFileResult result, const std::string& bytes, c
   } else {
     return true;
   }
-  Say(1, "Simulated network: " + path_ + reason + consequence);
+  Say(1, "Simulated network: " + shownPath_ + reason + consequence);
   return false;
 }
 

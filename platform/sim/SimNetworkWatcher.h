@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Environment.h"
 #include "platform/Files.h"
 #include "platform/UserInterface.h"
 #include "platform/sim/SimulatedNetwork.h"
@@ -18,7 +19,9 @@ class SimNetworkWatcher {
   using Report = std::function<void(int kind, const std::string& text)>;
   static constexpr uint32_t PollMs = 500;
 
-  SimNetworkWatcher(SimulatedNetwork& network, Files& files, UserInterface& ui, std::string path);
+  // environment: to show the file's name in the lines.
+  SimNetworkWatcher(SimulatedNetwork& network, Files& files, UserInterface& ui, Environment& environment,
+                    std::string path);
   ~SimNetworkWatcher();
   SimNetworkWatcher(const SimNetworkWatcher&) = delete;
   SimNetworkWatcher& operator=(const SimNetworkWatcher&) = delete;
@@ -38,6 +41,7 @@ class SimNetworkWatcher {
   Files& files_;
   UserInterface& ui_;
   std::string path_;
+  std::string shownPath_;
   uint32_t timer_ = 0;
   bool built_ = false;
   bool inOrder_ = false;        // the last reading was good

@@ -1,10 +1,12 @@
 #include "platform/win32/SystemLibrary.h"
 
+#include "platform/win32/WideFileName.h"
+
 std::string SystemFolder() {
-  char folder[MAX_PATH + 1] = {};
-  const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+  wchar_t folder[MAX_PATH + 1] = {};
+  const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
   if (length == 0 || length > MAX_PATH) return "";
-  std::string path(folder, length);
+  std::string path = Utf8FileName(folder, length);
   if (!path.empty() && path.back() == '\\') path.pop_back();
   return path;
 }
@@ -12,7 +14,7 @@ std::string SystemFolder() {
 HMODULE LoadSystemLibrary(const char* name) {
   const std::string folder = SystemFolder();
   if (folder.empty()) return nullptr;
-  return LoadLibraryA((folder + "\\" + name).c_str());
+  return LoadLibraryW(WideFileName(folder + "\\" + name).c_str());
 }
 
 void LoadLibrariesFromSystemFolderOnly() {

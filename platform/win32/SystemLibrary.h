@@ -12,7 +12,7 @@ HMODULE LoadSystemLibrary(const char* name);
 // folder only, whatever lies beside the program or in the current folder.
 void LoadLibrariesFromSystemFolderOnly();
 
-// The system folder without a trailing backslash; empty when it cannot be told.
+// The system folder without a trailing backslash, in UTF-8; empty when it cannot be told.
 std::string SystemFolder();
 
 // A function of a library loaded at run time; null when the module or the name is missing.

@@ -3,9 +3,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/win32/WideFileName.h"
 #include "platform/win32/WindowsApi.h"
-
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wide characters are UTF-16 units");
 
 bool Win32Environment::GetVariable(const std::string& name, std::string& value) {
   std::vector<char> buffer(256);
@@ -36,38 +35,57 @@ std::string Win32Environment::ExpandEnvironmentStrings(const std::string& text) 
   }
 }
 
-std::string Win32Environment::ExecutablePath() {
-  std::vector<char> buffer(MAX_PATH);
+bool Win32Environment::GetFolderVariable(const std::string& name, std::string& folder) {
+  const std::wstring wideName = WideFileName(name);
+  std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
-    const DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    SetLastError(ERROR_SUCCESS);
+    const DWORD length = GetEnvironmentVariableW(wideName.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) {
+      if (GetLastError() == ERROR_ENVVAR_NOT_FOUND) return false;
+      folder.clear();
+      return true;
+    }
+    if (length < buffer.size()) {
+      folder = Utf8FileName(buffer.data(), length);
+      return true;
+    }
+    buffer.resize(length + 1);  // length counts the NUL when the buffer was too small
+  }
+}
+
+std::string Win32Environment::ExecutablePath() {
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (length == 0) return {};
     // A path that filled the whole buffer may have been cut short.
-    if (length < buffer.size()) return std::string(buffer.data(), length);
-    if (buffer.size() >= 32768) return std::string(buffer.data(), length);
+    if (length < buffer.size() || buffer.size() >= 32768) return Utf8FileName(buffer.data(), length);
     buffer.resize(buffer.size() * 2);
   }
 }
 
 std::string Win32Environment::FullPathName(const std::string& path) {
-  std::vector<char> buffer(MAX_PATH);
+  const std::wstring wide = WideFileName(path);
+  std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
-    const DWORD length = GetFullPathNameA(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+    const DWORD length = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
     if (length == 0) return path;
-    if (length < buffer.size()) return std::string(buffer.data(), length);
+    if (length < buffer.size()) return Utf8FileName(buffer.data(), length);
     if (buffer.size() >= 32768) return path;
     buffer.resize(length + 1);  // length counts the NUL when the buffer was too small
   }
 }
 
 std::string Win32Environment::WindowsDirectory() {
-  std::vector<char> buffer(MAX_PATH);
-  UINT length = GetWindowsDirectoryA(buffer.data(), static_cast<UINT>(buffer.size()));
+  std::vector<wchar_t> buffer(MAX_PATH);
+  UINT length = GetWindowsDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
   if (length >= buffer.size()) {
     buffer.resize(length + 1);
-    length = GetWindowsDirectoryA(buffer.data(), static_cast<UINT>(buffer.size()));
+    length = GetWindowsDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
   }
   if (length == 0 || length >= buffer.size()) return {};
-  std::string folder(buffer.data(), length);
+  std::string folder = Utf8FileName(buffer.data(), length);
   if (!folder.empty() && folder.back() == '\\') folder.pop_back();
   return folder;
 }

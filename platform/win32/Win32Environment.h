@@ -4,6 +4,7 @@
 class Win32Environment : public Environment {
  public:
   bool GetVariable(const std::string& name, std::string& value) override;
+  bool GetFolderVariable(const std::string& name, std::string& folder) override;
   std::string ExpandEnvironmentStrings(const std::string& text) override;
   std::string ExecutablePath() override;
   std::string FullPathName(const std::string& path) override;

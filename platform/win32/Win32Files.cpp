@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 
+#include "platform/win32/WideFileName.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace {
@@ -46,12 +47,12 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
 }  // namespace
 
 bool Win32Files::FileExists(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const DWORD attributes = GetFileAttributesW(WideFileName(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 ReadFileResult Win32Files::ReadFile(const std::string& path, std::string& bytes) {
-  FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  FileHandle file(CreateFileW(WideFileName(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.IsOpen()) {
     const DWORD error = GetLastError();
@@ -78,23 +79,24 @@ ReadFileResult Win32Files::ReadFile(const std::string& path, std::string& bytes)
 
 bool Win32Files::ReplaceFile(const std::string& path, const std::string& bytes) {
   // Windows refuses to rename over a read-only file; Wine would not, so say it here.
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const std::wstring target = WideFileName(path);
+  const DWORD attributes = GetFileAttributesW(target.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
-  const std::string temporary = TemporaryNameFor(path);
-  FileHandle file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+  const std::wstring temporary = WideFileName(TemporaryNameFor(path));
+  FileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.IsOpen()) return false;
   const bool written = WriteAll(file.Get(), bytes) && FlushFileBuffers(file.Get());
   const bool closed = file.Close();
   if (written && closed &&
-      MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return true;
-  DeleteFileA(temporary.c_str());
+  DeleteFileW(temporary.c_str());
   return false;
 }
 
 bool Win32Files::DeleteFile(const std::string& path) {
-  if (DeleteFileA(path.c_str())) return true;
+  if (DeleteFileW(WideFileName(path).c_str())) return true;
   const DWORD error = GetLastError();
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }

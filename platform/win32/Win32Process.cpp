@@ -2,9 +2,11 @@
 
 #include <objbase.h>
 
+#include "platform/win32/WideFileName.h"
+
 bool Win32Process::CreateNamedMutex(const std::string& name, bool& alreadyExists) {
   ReleaseNamedMutex();
-  mutex_ = CreateMutexA(nullptr, TRUE, name.c_str());
+  mutex_ = CreateMutexW(nullptr, TRUE, WideFileName(name).c_str());
   alreadyExists = GetLastError() == ERROR_ALREADY_EXISTS;
   return mutex_ != nullptr;
 }

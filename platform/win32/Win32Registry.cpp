@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/win32/WideFileName.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace {
@@ -23,34 +24,37 @@ class Win32RegistryKey : public RegistryKey {
   Win32RegistryKey& operator=(const Win32RegistryKey&) = delete;
 
   uint32_t SetString(const std::string& name, const std::string& value) override {
+    const std::wstring wide = WideFileName(value);
     // The stored size counts the terminating NUL.
-    return RegSetValueExA(key_, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                          static_cast<DWORD>(value.size() + 1));
+    return RegSetValueExW(key_, WideFileName(name).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+                          static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
   }
 
   uint32_t GetString(const std::string& name, std::string& value) override {
-    std::vector<char> buffer(256);
+    const std::wstring wideName = WideFileName(name);
+    std::vector<wchar_t> buffer(256);
     for (;;) {
       DWORD type = 0;
-      DWORD size = static_cast<DWORD>(buffer.size());
+      DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
       const LONG result =
-          RegQueryValueExA(key_, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size);
+          RegQueryValueExW(key_, wideName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size);
       if (result == ERROR_MORE_DATA) {
-        buffer.resize(size + 1);
+        buffer.resize(size / sizeof(wchar_t) + 1);
         continue;
       }
       if (result != ERROR_SUCCESS) return result;
       // Unexpanded strings are handed back as stored; their callers expand them.
       if (type != REG_SZ && type != REG_EXPAND_SZ) return ERROR_INVALID_DATATYPE;
       // Stored data need not end with a NUL, or may end with several.
-      std::string text(buffer.data(), size);
-      while (!text.empty() && text.back() == '\0') text.pop_back();
-      value = std::move(text);
+      // An odd size leaves half a character, which is dropped.
+      size_t length = size / sizeof(wchar_t);
+      while (length > 0 && buffer[length - 1] == L'\0') --length;
+      value = Utf8FileName(buffer.data(), length);
       return ERROR_SUCCESS;
     }
   }
 
-  uint32_t DeleteValue(const std::string& name) override { return RegDeleteValueA(key_, name.c_str()); }
+  uint32_t DeleteValue(const std::string& name) override { return RegDeleteValueW(key_, WideFileName(name).c_str()); }
 
  private:
   HKEY key_;
@@ -60,7 +64,7 @@ class Win32RegistryKey : public RegistryKey {
 
 std::unique_ptr<RegistryKey> Win32Registry::CreateKey(RegistryRoot root, const std::string& path) {
   HKEY key = nullptr;
-  if (RegCreateKeyExA(RootKey(root), path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+  if (RegCreateKeyExW(RootKey(root), WideFileName(path).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
       ERROR_SUCCESS)
     return nullptr;
   return std::make_unique<Win32RegistryKey>(key);
@@ -68,6 +72,6 @@ std::unique_ptr<RegistryKey> Win32Registry::CreateKey(RegistryRoot root, const s
 
 std::unique_ptr<RegistryKey> Win32Registry::OpenKeyReadOnly(RegistryRoot root, const std::string& path) {
   HKEY key = nullptr;
-  if (RegOpenKeyExA(RootKey(root), path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return nullptr;
+  if (RegOpenKeyExW(RootKey(root), WideFileName(path).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return nullptr;
   return std::make_unique<Win32RegistryKey>(key);
 }

@@ -23,7 +23,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   SimulatedNetwork& network = *new SimulatedNetwork(clock, user);
   Win32Platform machine(network.network(), network.drives());
   Platform& platform = machine.platform();
-  SimNetworkWatcher watcher(network, platform.files, platform.ui,
+  SimNetworkWatcher watcher(network, platform.files, platform.ui, platform.environment,
                             ExecutableFolder(platform) + "SimulatedNetwork.ini");
   // Before the main window reads the drive letters.
   watcher.Start();

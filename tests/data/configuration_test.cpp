@@ -400,6 +400,23 @@ TEST(SaveFailures, AFailedSaveKeepsTheOldFileAndSaysSo) {
   EXPECT_NE(pc.FileBytes(kIniPath).find("[NetworkDrive_K:]"), std::string::npos);
 }
 
+// File names are UTF-8 and every shown text is in the 8-bit code page: a profile folder
+// named outside that code page is written to, and shown as near as the code page allows.
+TEST(SaveFailures, AProfileNamedOutsideTheCodePageIsSavedAndShownInIt) {
+  SimMachine pc;
+  const std::string folder = "C:\\Users\\J\xC3\xBCrgen \xC5\x81ukasz \xE6\x97\xA5";  // Jürgen Łukasz 日
+  pc.SetVariable("APPDATA", folder);
+  ProgramRun run(pc);
+  EXPECT_EQ(run.configuration.IniFile->FileName(), folder + "\\Quillbay.ini");
+  pc.FailWrites(true);
+  EXPECT_FALSE(run.configuration.SaveConfigurationReportingErrors());
+  ASSERT_EQ(pc.MessageBoxes.size(), 1u);
+  EXPECT_EQ(pc.MessageBoxes[0].Text, "Unable to write to C:\\Users\\J\xFCrgen ?ukasz ?\\Quillbay.ini");
+  pc.FailWrites(false);
+  EXPECT_TRUE(run.configuration.SaveConfigurationReportingErrors());
+  EXPECT_NE(pc.FileBytes(folder + "\\Quillbay.ini").find("[Preferences]"), std::string::npos);
+}
+
 TEST(SaveFailures, AFileThatCouldNotBeReadIsNeverOverwritten) {
   SimMachine pc;
   pc.WriteFile(kIniPath, kUsersFile);

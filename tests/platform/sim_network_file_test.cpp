@@ -189,7 +189,7 @@ class SimulatedNetworkWatch : public ::testing::Test {
   const std::string path = "C:\\Program Files\\Quillbay\\SimulatedNetwork.ini";
   SimMachine pc;
   SimulatedNetwork net{pc.platform().clock, "alice"};
-  SimNetworkWatcher watcher{net, pc.platform().files, pc.platform().ui, path};
+  SimNetworkWatcher watcher{net, pc.platform().files, pc.platform().ui, pc.platform().environment, path};
   std::vector<std::pair<int, std::string>> lines;
 
   void Listen() {

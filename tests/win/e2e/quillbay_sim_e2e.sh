@@ -191,9 +191,40 @@ planted_library() {
     check "the library beside the program was never loaded" test ! -e "$work/app/hhctrl.ocx.loaded" &&
     check "the help window closes" probe closetitled "Quillbay Help"
 }
+any_folder_name() {
+  # Names that the system's 8-bit code page (1252 here) cannot hold: 日本 and Ł.
+  local folder='C:\Büro Programme\Quillbay Ñ 日本'
+  local unix_folder="$WINEPREFIX/drive_c/Büro Programme/Quillbay Ñ 日本"
+  local profile="$WINEPREFIX/drive_c/users/Łukasz/AppData/Roaming"
+  rm -rf "$WINEPREFIX/drive_c/Büro Programme" "$WINEPREFIX/drive_c/users/Łukasz"
+  mkdir -p "$unix_folder" "$profile"
+  network 1 ""
+  cp "$work/app/QuillbaySim.exe" "$work/app/Languages.ini" "$work/app/QBYHelp.chm" "$net" "$unix_folder/"
+  printf '[Preferences]\r\nFirstTimeUsage=0\r\n[NetworkDrive_H:]\r\nNetworkLocation=\\\\nas\\media\r\n' >"$profile/Quillbay.ini"
+  # Wine sets the profile's variables itself when started from outside; a process it
+  # starts inherits them, so cmd sets them and starts the program.
+  (cd "$unix_folder" && PROFILE_FOLDER='C:\users\Łukasz' exec wine cmd /c \
+    'set USERPROFILE=%PROFILE_FOLDER%&& set APPDATA=%PROFILE_FOLDER%\AppData\Roaming&& QuillbaySim.exe' >/dev/null 2>&1) &
+  check "window" probe wait 40 >/dev/null &&
+    check "the drive of the profile's Quillbay.ini, connected" until_true 20 has_drive '^3 | H: ' &&
+    check "texts from Languages.ini beside the program" until_true 5 has_message "Successfully connected drive 'H:'" &&
+    check "no text missing" bash -c '! probe messages | grep -q "Translation error"' &&
+    check "shown" bash -c 'probe action AMFileMinimizeRestore; until_true 10 bash -c "[ \"\$(probe visible)\" = 1 ]"' &&
+    check "F1 opens the help file beside the program" \
+      bash -c 'probe key F1; until_true 20 bash -c "probe windows | grep -q \": Quillbay Help$\""' &&
+    check "the help window closes" probe closetitled "Quillbay Help" &&
+    check "Exit ends the program without an error box" bash -c 'probe action AMFileExit && probe gone 30' &&
+    check "the configuration was saved in the profile" grep -q 'MinimizeOnStartup=' "$profile/Quillbay.ini" &&
+    check "the autostart value names the program's real path" \
+      test "$(probe runvalue Quillbay)" = "\"$folder\\QuillbaySim.exe\""
+  local result=$?
+  wine reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v Quillbay /f >/dev/null 2>&1
+  return $result
+}
+
 planted_library_cleanup() { rm -f "$work/app/hhctrl.ocx" "$work/app/hhctrl.ocx.loaded"; }
 
-export -f planted_library help_with_f1 first_run second_run offline_and_back back_within_seconds dropped_from_outside second_instance end_of_session slow_share
+export -f any_folder_name planted_library help_with_f1 first_run second_run offline_and_back back_within_seconds dropped_from_outside second_instance end_of_session slow_share
 
 only=${2:-}
 if [ -n "$only" ]; then
@@ -213,6 +244,7 @@ scenario "end of the Windows session saves the configuration" end_of_session
 scenario "F1 in the main window opens the help" help_with_f1
 scenario "a library planted beside the program is never loaded" planted_library
 planted_library_cleanup
+scenario "a program folder and a profile with any characters in their names" any_folder_name
 scenario "a slow share: the window answers, Exit during the call ends in order" slow_share
 
 wineserver -k 2>/dev/null

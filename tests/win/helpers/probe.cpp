@@ -25,6 +25,7 @@
 //                             most each): prints "N sent, N answered, worst N ms"; exit code 1
 //                             unless every one was answered
 //   exittime SECONDS          the Exit command, then the ms until the main window has gone
+//   runvalue NAME             the current user's autostart value of that name, in UTF-8
 // Exit code 0 on success, 1 when what was asked for did not happen, 2 on a usage error.
 #include <windows.h>
 #include <commctrl.h>
@@ -315,6 +316,23 @@ int Measure(const char* exe) {
   return iconMs < 0 ? 1 : 0;
 }
 
+// Read wide and printed as UTF-8, so that no character is lost on the way to the script.
+int PrintRunValue(const char* name) {
+  wchar_t wideName[256] = L"";
+  MultiByteToWideChar(CP_UTF8, 0, name, -1, wideName, 256);
+  wchar_t value[2048] = L"";
+  DWORD size = sizeof(value) - sizeof(wchar_t);
+  DWORD type = 0;
+  if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", wideName,
+                   RRF_RT_REG_SZ, &type, value, &size) != ERROR_SUCCESS)
+    return 1;
+  char text[4096] = "";
+  WideCharToMultiByte(CP_UTF8, 0, value, -1, text, sizeof(text), nullptr, nullptr);
+  std::fwrite(text, 1, std::strlen(text), stdout);
+  std::fputc('\n', stdout);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -426,5 +444,6 @@ int main(int argc, char** argv) {
   if (command == "pings") return Pings(main, seconds);
   if (command == "exittime") return ExitTime(main, seconds);
   if (command == "measure" && argc > 2) return Measure(argv[2]);
+  if (command == "runvalue" && argc > 2) return PrintRunValue(argv[2]);
   return 2;
 }
