@@ -45,6 +45,12 @@ prog_idle_range=$(printf '%s\n' "${prog[@]}" | cut -d' ' -f3 | range)
 echo "load average (1, 5, 15 min): ${load_before:-?} before, $(cut -d' ' -f1-3 /proc/loadavg 2>/dev/null || echo ?) after, on $(nproc 2>/dev/null || echo ?) processors"
 echo "BareTray.exe: start to icon ${bare_ms} ms (${bare_range}), to input idle ${bare_idle} ms (${bare_idle_range}), working set ${bare_kb} KB (median of $runs)"
 echo "Quillbay.exe: start to icon ${prog_ms} ms (${prog_range}), to input idle ${prog_idle} ms (${prog_idle_range}), working set ${prog_kb} KB (median of $runs)"
+# Each start against the bare one just before it, which saw much the same load.
+paired() {  # $1: field
+  paste <(printf '%s\n' "${prog[@]}" | cut -d' ' -f"$1") <(printf '%s\n' "${bare[@]}" | cut -d' ' -f"$1") |
+    awk '$2 > 0 {print $1 / $2}' | median | awk '{printf "%.2f", $1}'
+}
+echo "paired (median of each start against the bare one before it): start to icon $(paired 1)x, start to input idle $(paired 3)x"
 awk -v a="$prog_ms" -v b="$bare_ms" -v c="$prog_kb" -v d="$bare_kb" -v e="$prog_idle" -v f="$bare_idle" \
   'BEGIN { printf "ratios: start to icon %.2fx, start to input idle %.2fx, working set %.2fx\n", a / b, e / f, c / d }'
 wineserver -k 2>/dev/null
