@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the Windows programs and starts QuillbaySim.exe, the
-# program on a simulated network (resources/SimulatedNetwork.ini), under Wine in a prefix of
-# its own under build/windows/run. With a display (DISPLAY set) the window appears there and
-# the command ends when the program does. Without one, the program runs under Xvfb for about
-# half a minute while a share of the example network goes offline and comes back; then the
-# message lines and the drive list are printed as the window shows them, a screenshot of the
-# main window is saved, and the program is ended in order. Then the password tool runs.
+# program on a simulated network, under Wine in a prefix of its own under build/windows/run,
+# with the example of resources/example: the network (SimulatedNetwork.ini) and an
+# administrator's drive (Deployment.ini) beside the program, and the user's drives
+# (Quillbay.ini) where the program keeps them, fresh at every run. With a display (DISPLAY
+# set) the window appears there and the command ends when the program does. Without one,
+# the program runs under Xvfb for about half a minute while a share of the example network
+# goes offline and comes back; then the message lines and the drive list are printed as the
+# window shows them, a screenshot of the main window is saved, and the program is ended in
+# order. Then the password tool runs.
 set -eu
 cd "$(dirname "$0")/.."
 . scripts/setup.sh
@@ -14,16 +17,22 @@ cmake --preset windows >/dev/null
 cmake --build --preset windows -j2 --target QuillbaySim QuillbayProbe QuillbayHelp >/dev/null
 
 run=$PWD/build/windows/run
+rm -rf "$run/app"
 mkdir -p "$run/app"
-cp build/windows/QuillbaySim.exe build/windows/Languages.ini build/windows/QBYHelp.chm resources/SimulatedNetwork.ini "$run/app/"
+cp build/windows/QuillbaySim.exe build/windows/Languages.ini build/windows/QBYHelp.chm \
+  resources/example/SimulatedNetwork.ini resources/example/Deployment.ini "$run/app/"
 # The test program's prefix, when the tests have made one, saves the minute a new one takes.
 if [ ! -f "$run/wineprefix/system.reg" ] && [ -f build/windows/wineprefix/system.reg ]; then
   cp -a build/windows/wineprefix "$run/wineprefix"
 fi
 prepare_wine "$run/wineprefix"
+appdata=$(find "$WINEPREFIX/drive_c/users" -maxdepth 1 -mindepth 1 -type d ! -name Public | head -n 1)/AppData/Roaming
+mkdir -p "$appdata"
+cp resources/example/Quillbay.ini "$appdata/"
 
 if [ -n "${DISPLAY:-}" ]; then
-  echo "== QuillbaySim.exe on the example network (edit $run/app/SimulatedNetwork.ini while it runs)"
+  echo "== QuillbaySim.exe on the example network"
+  echo "   edit $run/app/SimulatedNetwork.ini while it runs; your drives: $appdata/Quillbay.ini"
   cd "$run/app" && exec wine QuillbaySim.exe
 fi
 
@@ -33,25 +42,32 @@ set -u
 run=$1
 probe() { wine "$run/../tests/QuillbayProbe.exe" "$@" 2>/dev/null | tr -d '\r'; }
 net=$run/app/SimulatedNetwork.ini
+until_true() {  # $1: seconds, $2..: command
+  local end=$((SECONDS + $1))
+  shift
+  until "$@"; do [ $SECONDS -ge $end ] && return 1; sleep 1; done
+}
+connected() { [ "$(probe drives | grep -c '^3 | ')" -ge "$1" ]; }
+has_message() { probe messages | grep -q -- "$1"; }
 (cd "$run/app" && exec wine QuillbaySim.exe >/dev/null 2>&1) &
-# A first run offers the mapping made outside (K:) and welcomes the user.
-probe box 40 Yes >/dev/null
 probe wait 40 >/dev/null || { echo "QuillbaySim.exe did not start"; exit 1; }
-probe box 10 >/dev/null
-probe action AMFileMinimizeRestore >/dev/null  # on screen also when it started hidden
-sleep 1
-[ "$(probe visible)" = 1 ] || probe action AMFileMinimizeRestore >/dev/null
-sleep 6
-echo "-- \\\\nas\\old goes offline"
-sed -i '/^\[Share \\\\nas\\old\]/a Online=0' "$net"
-sleep 2
-probe action AMDrivesConnectDrives
-sleep 6
+echo "-- QuillbaySim.exe starts and connects the drives of the example"
+until_true 30 connected 5 || echo "   (not all five connected)"
+echo "   $(probe status)"
+# Drive T: starts Notepad once it has connected; closed again, so that it hides nothing.
+until_true 15 probe closetitled "Untitled - Notepad" && echo "   T: started Notepad (closed again for the picture)"
+sleep 3
+echo "-- \\\\nas\\media goes offline and M: is dropped"
+sed -i -e 's/^Online=1\r$/Online=0\r/' -e 's/^Vanish=.*$/Vanish=M\r/' "$net"
+until_true 20 has_message "Unable to connect drive 'M:'" || echo "   (no error line for M:)"
+probe drives | grep ' M: ' | sed 's/^/   /'
+echo "   $(probe status)"
+sleep 4
 echo "-- and comes back"
-sed -i '/^Online=0/d' "$net"
+sed -i -e 's/^Online=0\r$/Online=1\r/' "$net"
+until_true 20 connected 5 || echo "   (M: did not come back)"
+echo "   $(probe status)"
 sleep 2
-probe action AMDrivesConnectDrives
-sleep 6
 echo
 echo "== Messages (image, text, time; newest first)"
 probe messages

@@ -1,8 +1,26 @@
 #include "platform/win32/Win32DataProtection.h"
 
+#include "platform/win32/SystemLibrary.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace {
+
+// Loaded at the first password, not at every start.
+struct CryptFunctions {
+  decltype(&CryptProtectData) Protect = nullptr;
+  decltype(&CryptUnprotectData) Unprotect = nullptr;
+};
+
+const CryptFunctions& Crypt() {
+  static const CryptFunctions functions = [] {
+    CryptFunctions found;
+    HMODULE crypt32 = LoadSystemLibrary("crypt32.dll");
+    found.Protect = FindFunction<decltype(&CryptProtectData)>(crypt32, "CryptProtectData");
+    found.Unprotect = FindFunction<decltype(&CryptUnprotectData)>(crypt32, "CryptUnprotectData");
+    return found;
+  }();
+  return functions;
+}
 
 DATA_BLOB Blob(const std::string& bytes) {
   DATA_BLOB blob;
@@ -25,7 +43,8 @@ bool Win32DataProtection::Protect(const std::string& secret, const std::string& 
   DATA_BLOB in = Blob(secret);
   DATA_BLOB extra = Blob(entropy);
   DATA_BLOB out{};
-  if (!CryptProtectData(&in, L"", &extra, nullptr, nullptr, CRYPTPROTECT_UI_FORBIDDEN, &out)) return false;
+  if (Crypt().Protect == nullptr) return false;
+  if (!Crypt().Protect(&in, L"", &extra, nullptr, nullptr, CRYPTPROTECT_UI_FORBIDDEN, &out)) return false;
   sealed = TakeOutput(out, false);
   return true;
 }
@@ -34,7 +53,8 @@ bool Win32DataProtection::Unprotect(const std::string& sealed, const std::string
   DATA_BLOB in = Blob(sealed);
   DATA_BLOB extra = Blob(entropy);
   DATA_BLOB out{};
-  if (!CryptUnprotectData(&in, nullptr, &extra, nullptr, nullptr, CRYPTPROTECT_UI_FORBIDDEN, &out)) return false;
+  if (Crypt().Unprotect == nullptr) return false;
+  if (!Crypt().Unprotect(&in, nullptr, &extra, nullptr, nullptr, CRYPTPROTECT_UI_FORBIDDEN, &out)) return false;
   secret = TakeOutput(out, true);
   return true;
 }

@@ -9,7 +9,12 @@ void TWin32WindowSystem::CreateNotificationIcon(TMainForm& form) {
 
 void TWin32WindowSystem::CreateWindows(TApplication& application) {
   if (!mainWindow_) mainWindow_ = std::make_unique<TWin32MainWindow>(*application.MainForm);
-  mainWindow_->Create();
+  // A window that starts hidden gets its pictures, menus, bars and lists once the program
+  // has first waited for input (Run), so that its icon answers as soon as a bare one's.
+  const TMainForm& form = *application.MainForm;
+  contentPending_ = !(form.Visible && form.ShowMainForm);
+  if (contentPending_) mainWindow_->CreateWhenNeeded();
+  else mainWindow_->Create();
   // Message boxes and the programs the shell starts belong to the main window.
   machine_.SetOwnerWindow(mainWindow_->Handle());
   // The dialogs are shown as real dialogs owned by the main window.
@@ -19,6 +24,13 @@ void TWin32WindowSystem::CreateWindows(TApplication& application) {
 
 void TWin32WindowSystem::Run(TApplication&) {
   MSG message;
+  if (contentPending_) {
+    // The first look at the queue is the first wait for input; a message that came
+    // meanwhile has the window completed before it is handled.
+    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+    mainWindow_->Create();
+    contentPending_ = false;
+  }
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
     if (!mainWindow_->TranslateKeys(message)) {
       TranslateMessage(&message);

@@ -24,4 +24,5 @@ class TWin32WindowSystem : public TWindowSystem {
  private:
   Win32Platform& machine_;
   std::unique_ptr<TWin32MainWindow> mainWindow_;
+  bool contentPending_ = false;  // the main window's content waits for the first idle moment
 };

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "engine/HeartBeatThread.h"
+#include "platform/sim/SimNetworkFile.h"
+#include "platform/sim/SimulatedNetwork.h"
 #include "support/TestApp.h"
 
 using ::testing::Contains;
@@ -408,4 +410,81 @@ TEST(NetworkReturnFigures, BackWithinFiveSecondsWithEventsAgainstUpToAMinuteOnTh
     EXPECT_LE(withEvents, timerOnly);
     EXPECT_LE(timerOnly, kMinute + 1000);
   }
+}
+
+namespace {
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  const size_t at = text.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  if (at != std::string::npos) text.replace(at, from.size(), to);
+  return text;
+}
+
+SimNetworkFile NetworkOf(const std::string& text) {
+  SimNetworkFile file;
+  std::string reason;
+  EXPECT_TRUE(ReadSimNetworkFile(text, file, reason)) << reason;
+  return file;
+}
+
+}  // namespace
+
+// The example the run command starts QuillbaySim.exe with: its network, the user's drives
+// and the administrator's, as the program reads them, and the edits the headless run makes.
+TEST(TheRunCommandsExample, FiveNamedDrivesConnectAndTheOneWhoseShareGoesOfflineComesBack) {
+  SimMachine pc;
+  SimulatedNetwork net(pc.platform().clock, "alice");
+  const std::string network = ReadSourceFile("resources/example/SimulatedNetwork.ini");
+  net.Build(NetworkOf(network));
+  const Platform& machine = pc.platform();
+  Platform platform{net.network(), net.drives(), machine.files,       machine.registry, machine.shell,
+                    machine.environment, machine.clock, machine.ui, machine.protection};
+  pc.WriteFile(ExecutableFolder(platform) + "Languages.ini", ReadSourceFile("resources/Languages.ini"));
+  pc.WriteFile(ConfigurationFileName(platform), ReadSourceFile("resources/example/Quillbay.ini"));
+  pc.WriteFile(DeploymentFileName(platform), ReadSourceFile("resources/example/Deployment.ini"));
+  TLanguage language;
+  TQbyConfiguration configuration(platform, language);
+  TSurfaces surfaces(platform);
+  TEngine engine(platform, configuration, language, surfaces);
+  ReadConfigurationAndTexts(configuration, language);
+  net.SetDeviceChangeHandler([&engine](const DeviceChange& change) { engine.WMDeviceChange(change); });
+  EXPECT_FALSE(configuration.Prefs.FirstTimeUsage) << "no welcome box over the example";
+  EXPECT_FALSE(configuration.Prefs.MinimizeOnStartup) << "the window shows itself";
+  EXPECT_FALSE(configuration.Prefs.StartAutomaticallyByWindows) << "the run's prefix starts nothing at logon";
+
+  engine.UpdateDriveStatus();
+  engine.ConnectDrives(false, "");
+  const auto rows = [&] {
+    std::vector<std::string> shown;
+    for (const TDriveRow& row : surfaces.DriveRows)
+      shown.push_back(std::to_string(row.ImageIndex) + " " + row.Cells[0] + " " + row.Cells[1]);
+    return shown;
+  };
+  EXPECT_THAT(rows(), ElementsAre("3 B: Backup", "3 M: Music and photos", "3 P: Projects",
+                                  "3 S: Software (from IT)", "3 T: Team tools"));
+  EXPECT_FALSE(engine.CurrentConnectionError);
+  EXPECT_TRUE(configuration.NetworkDrives.FindDrive("S:")->DeploymentDrive);
+  // The stored password reads back as the one the share asks for.
+  const SimNetCall* projects = nullptr;
+  for (const SimNetCall& call : net.NetCalls)
+    if (call.Call == "AddConnection2" && call.LocalName == "P:") projects = &call;
+  ASSERT_NE(projects, nullptr);
+  EXPECT_EQ(projects->Result, win::NO_ERROR);
+  EXPECT_EQ(projects->UserName, "builder");
+  EXPECT_EQ(projects->Password, "s3cret");
+  ASSERT_EQ(pc.Starts.size(), 1u);
+  EXPECT_EQ(pc.Starts[0].File, "notepad.exe");
+
+  // What the headless run writes into the file: \\nas\media off line, and M: dropped.
+  const std::string offline = Replaced(Replaced(network, "Online=1\r\n", "Online=0\r\n"), "Vanish=\r\n", "Vanish=M\r\n");
+  net.Apply(NetworkOf(offline));
+  EXPECT_THAT(rows(), ElementsAre("3 B: Backup", "12 M: Music and photos", "3 P: Projects",
+                                  "3 S: Software (from IT)", "3 T: Team tools"));
+  EXPECT_THAT(surfaces.Messages.front().Text, StartsWith("Unable to connect drive 'M:'"));
+
+  net.Apply(NetworkOf(Replaced(offline, "Online=0\r\n", "Online=1\r\n")));
+  engine.ConnectDrives(false, "");  // the run the share's return sets off
+  EXPECT_EQ(rows()[1], "3 M: Music and photos");
+  EXPECT_EQ(pc.Starts.size(), 1u) << "Notepad starts once per run of the program";
 }

@@ -277,8 +277,8 @@ TEST_F(SimulatedNetworkWatch, ADamagedFileNeverStopsTheProgramAndLosesNothing) {
 }
 
 TEST(SimulatedNetworkFile, TheExampleShippedBesideTheProgramIsInOrder) {
-  std::ifstream in(std::string(QUILLBAY_SOURCE_DIR) + "/resources/SimulatedNetwork.ini", std::ios::binary);
-  ASSERT_TRUE(in) << "resources/SimulatedNetwork.ini";
+  std::ifstream in(std::string(QUILLBAY_SOURCE_DIR) + "/resources/example/SimulatedNetwork.ini", std::ios::binary);
+  ASSERT_TRUE(in) << "resources/example/SimulatedNetwork.ini";
   std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   SimNetworkFile file = Read(text);
   EXPECT_GE(file.Shares.size(), 3u);

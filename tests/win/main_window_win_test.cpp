@@ -162,6 +162,38 @@ TEST_F(RealMainWindow, WhatTheEngineChangesBetweenEventsIsShownOnceTheWaitingMes
   EXPECT_EQ(Cell(messages, kept - 1, 0), "failed 6");
 }
 
+TEST_F(RealMainWindow, AHiddenStartCompletesTheWindowAtItsFirstMessageOrAtTheFirstIdleMoment) {
+  pc.AddShare(kMedia);
+  WriteConfiguration(With([&](TestPrefs& p) { p.ConnectNetworkDrivesOnStartup = false; }), {{"H:", kMedia}});
+  TMainForm& f = Start();
+  ASSERT_FALSE(f.Visible);
+  window = std::make_unique<TWin32MainWindow>(f);
+  window->CreateWhenNeeded();
+  ASSERT_NE(window->Handle(), nullptr);
+  EXPECT_EQ(List("ListViewNetworkDrives"), nullptr) << "nothing on screen needs the lists yet";
+
+  // "Restore" from the icon's menu before the program first looked at its queue: the
+  // window is completed first, and the command is not lost.
+  SendMessageA(window->Handle(), WM_COMMAND, MAKEWPARAM(100, 0), 0);  // AMFileMinimizeRestore
+  Pump();
+  HWND drives = List("ListViewNetworkDrives");
+  ASSERT_NE(drives, nullptr);
+  EXPECT_TRUE(IsWindowVisible(window->Handle()));
+  ASSERT_EQ(ListView_GetItemCount(drives), 1);
+  EXPECT_EQ(Cell(drives, 0, 0), "H:");
+  window->Create();  // the first idle moment comes after: nothing is made twice
+  EXPECT_EQ(FindWindowExA(window->Handle(), drives, WC_LISTVIEWA, "ListViewNetworkDrives"), nullptr);
+
+  // Without any message, the first idle moment completes it.
+  window.reset();
+  TMainForm& again = Start();
+  window = std::make_unique<TWin32MainWindow>(again);
+  window->CreateWhenNeeded();
+  window->Create();
+  EXPECT_NE(List("ListViewMessages"), nullptr);
+  EXPECT_FALSE(IsWindowVisible(window->Handle()));
+}
+
 TEST_F(RealMainWindow, TabGoesFromListToListAndF1OpensTheHelp) {
   pc.WriteFile(ExecutableFolder(pc.platform()) + "QBYHelp.chm", "help");
   Open(true);

@@ -117,7 +117,15 @@ void TWin32MainWindow::CreateFrame() {
   trayTipShown_ = form_.Surfaces.TrayTip;
 }
 
+void TWin32MainWindow::CreateWhenNeeded() {
+  CreateFrame();
+  if (!ready_) createWhenNeeded_ = true;
+}
+
 void TWin32MainWindow::Create() {
+  // The controls' creation sends the window messages of its own.
+  createWhenNeeded_ = false;
+  if (ready_) return;
   CreateFrame();
   INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_COOL_CLASSES};
   InitCommonControlsEx(&controls);
@@ -182,6 +190,7 @@ void TWin32MainWindow::DpiChanged(int dpi, const RECT& suggested) {
 }
 
 void TWin32MainWindow::Destroy() {
+  createWhenNeeded_ = false;  // a window on its way out is not completed
   if (window_ == nullptr) return;
   if (form_.Site == this) form_.Site = nullptr;
   form_.OnDriveRowsRebuilt = nullptr;
@@ -636,6 +645,7 @@ LRESULT CALLBACK TWin32MainWindow::WindowProc(HWND window, UINT message, WPARAM 
   }
   auto* self = reinterpret_cast<TWin32MainWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
   if (self == nullptr || self->window_ == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+  if (self->createWhenNeeded_) self->Create();
   // While the start-up sequence runs, the form has no menus or controls to offer yet,
   // and the window must outlive it.
   if (!self->ready_ && message != self->taskbarCreated_)

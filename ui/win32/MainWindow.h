@@ -31,8 +31,11 @@ class TWin32MainWindow : public TMainFormSite {
   // sequence has run; until Create, the window only waits.
   void CreateFrame();
   // The window's controls after the start-up sequence (the frame first if not made yet);
-  // shown when the form is.
+  // shown when the form is. Once made, nothing more.
   void Create();
+  // For a window that starts hidden: after the start-up sequence, the controls wait for
+  // Create or for the window's first message, whichever comes first.
+  void CreateWhenNeeded();
   // The icon goes, then the window.
   void Destroy();
   HWND Handle() const { return window_; }
@@ -125,6 +128,7 @@ class TWin32MainWindow : public TMainFormSite {
   bool balloonVisible_ = false;
   bool syncing_ = false;
   bool ready_ = false;
+  bool createWhenNeeded_ = false;
   std::atomic<bool> syncRequested_ = false;
   bool quitPosted_ = false;
 };

@@ -3,7 +3,9 @@
 # (BareTray.exe), started alternately in one Wine session: ms from process start until the
 # notification area has the icon, ms until the program first waits for input
 # (WaitForInputIdle: a click on the icon is answered from then on), and the working set
-# 3 s after start; the configuration starts hidden and does not connect. Usage: measure_start.sh BUILD_DIR [RUNS]   (under xvfb-run)
+# 3 s after start; the configuration starts hidden and does not connect. The machine's load
+# average is printed before and after: on a busy machine single starts vary tenfold, so
+# compare medians of many runs. Usage: measure_start.sh BUILD_DIR [RUNS]   (under xvfb-run)
 set -u
 build=$(cd "${1:?build folder}" && pwd)
 runs=${2:-15}  # single starts under Wine vary by a quarter either way
@@ -22,6 +24,7 @@ measure() { wine "$work/app/QuillbayProbe.exe" measure "C:\\perf\\$1" 2>/dev/nul
 # The probe names programs by Windows path: the app folder as drive C:'s perf folder.
 ln -sfn "$work/app" "$WINEPREFIX/drive_c/perf"
 measure BareTray.exe >/dev/null  # warms Wine up
+load_before=$(cut -d' ' -f1-3 /proc/loadavg 2>/dev/null)
 bare=() prog=()
 for _ in $(seq "$runs"); do
   bare+=("$(measure BareTray.exe)")
@@ -39,8 +42,15 @@ bare_range=$(printf '%s\n' "${bare[@]}" | cut -d' ' -f1 | range)
 prog_range=$(printf '%s\n' "${prog[@]}" | cut -d' ' -f1 | range)
 bare_idle_range=$(printf '%s\n' "${bare[@]}" | cut -d' ' -f3 | range)
 prog_idle_range=$(printf '%s\n' "${prog[@]}" | cut -d' ' -f3 | range)
+echo "load average (1, 5, 15 min): ${load_before:-?} before, $(cut -d' ' -f1-3 /proc/loadavg 2>/dev/null || echo ?) after, on $(nproc 2>/dev/null || echo ?) processors"
 echo "BareTray.exe: start to icon ${bare_ms} ms (${bare_range}), to input idle ${bare_idle} ms (${bare_idle_range}), working set ${bare_kb} KB (median of $runs)"
 echo "Quillbay.exe: start to icon ${prog_ms} ms (${prog_range}), to input idle ${prog_idle} ms (${prog_idle_range}), working set ${prog_kb} KB (median of $runs)"
+# Each start against the bare one just before it, which saw much the same load.
+paired() {  # $1: field
+  paste <(printf '%s\n' "${prog[@]}" | cut -d' ' -f"$1") <(printf '%s\n' "${bare[@]}" | cut -d' ' -f"$1") |
+    awk '$2 > 0 {print $1 / $2}' | median | awk '{printf "%.2f", $1}'
+}
+echo "paired (median of each start against the bare one before it): start to icon $(paired 1)x, start to input idle $(paired 3)x"
 awk -v a="$prog_ms" -v b="$bare_ms" -v c="$prog_kb" -v d="$bare_kb" -v e="$prog_idle" -v f="$bare_idle" \
   'BEGIN { printf "ratios: start to icon %.2fx, start to input idle %.2fx, working set %.2fx\n", a / b, e / f, c / d }'
 wineserver -k 2>/dev/null
