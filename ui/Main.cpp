@@ -178,7 +178,7 @@ void TMainForm::BuildMainMenu() {
 }
 
 void TMainForm::SetCaptions() {
-  ListViewNetworkDrives.Columns = {{WithoutTrailingBlanks(T(10022)), 60, false},  {T(10024), 130, false}, {T(10202), 170, false},
+  ListViewNetworkDrives.Columns = {{WithoutTrailingBlanks(T(10022)), 72, false},  {T(10024), 130, false}, {T(10202), 170, false},
                                    {T(10203), 170, false}, {T(10204), 60, true}};
   ListViewMessages.Columns = {{T(10031), 510, false}, {T(10032), 80, false}};
   AMFileMinimizeRestore.Caption = T(Visible ? 10101 : 10007);
