@@ -329,10 +329,10 @@ void TAddNetworkDriveForm::ComboBoxDriveChange() {
   if (NetworkDriveItem && NetworkDriveItem->QbyControl) {
     ComboBoxNetworkLocationHistoryList.SetText(NetworkDriveItem->NetworkLocation);
     EditNetworkName.SetText(NetworkDriveItem->NetworkName);
-    if (!NetworkDriveItem->Username.empty() && !NetworkDriveItem->Password.empty()) {
-      EditUserName.SetText(NetworkDriveItem->Username);
-      EditPassword.SetText(NetworkDriveItem->Password);
-    }
+    // Each as it is stored: a user name whose password this account cannot read (or that
+    // has none) is still the drive's, and OK writes back what the boxes show.
+    EditUserName.SetText(NetworkDriveItem->Username);
+    EditPassword.SetText(NetworkDriveItem->Password);
     FillRunProgramsList();
     FillTrueCryptVolumesList();
   }
