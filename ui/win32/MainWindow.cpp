@@ -580,8 +580,24 @@ void TWin32MainWindow::VisibilityChanged() {
 
 void TWin32MainWindow::BringToFront() {
   if (window_ == nullptr) return;
-  // While a dialog or box is open, that is what the user gets, not the disabled window.
+  // While a dialog or box is open, that is what the user gets, not the disabled window:
+  // the innermost one, the only window of this thread with a caption that is shown and
+  // enabled (a message box need not be the owner's last active popup).
   HWND front = ModalStack::Owner(window_);
+  if (ModalStack::Open()) {
+    struct Search {
+      HWND main;
+      HWND found;
+    } search{window_, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM data) {
+      auto& s = *reinterpret_cast<Search*>(data);
+      if (w != s.main && IsWindowVisible(w) && IsWindowEnabled(w) &&
+          (GetWindowLongPtrA(w, GWL_STYLE) & WS_CAPTION) == WS_CAPTION)
+        s.found = w;
+      return s.found == nullptr ? TRUE : FALSE;
+    }, reinterpret_cast<LPARAM>(&search));
+    if (search.found != nullptr) front = search.found;
+  }
   HWND popup = GetLastActivePopup(front);
   SetForegroundWindow(popup != nullptr && IsWindowVisible(popup) ? popup : front);
 }
