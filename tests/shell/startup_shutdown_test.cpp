@@ -252,6 +252,31 @@ TEST_F(StartupShutdown, ASessionEndingDuringTheStartUpQuestionEndsTheProgramInOr
   EXPECT_EQ(process.ComInitialized, 0);
 }
 
+// Exit, from the icon's menu while the start-up sequence asks its question: the sequence
+// stops there and the program ends as after any Exit, without its window ever made.
+TEST_F(StartupShutdown, ExitDuringTheStartUpQuestionEndsTheProgramInOrder) {
+  pc.AddShare(kMedia);
+  pc.MapFromOutside('K', kMedia);
+  WriteConfiguration(TestPrefs{}, {});
+  struct FormNoting : SimWindowSystem {
+    using SimWindowSystem::SimWindowSystem;
+    void CreateNotificationIcon(TMainForm& form) override { Form = &form; }
+    TMainForm* Form = nullptr;
+  } windows(pc);
+  SimProcess process(mutexes);
+  pc.WhileAsking([&] { windows.Form->AMFileExit.Execute(); });
+  pc.AnswerNext(win::IDYES);
+  const int saves = pc.ReplaceCount;
+
+  EXPECT_EQ(RunProgram(pc.platform(), process, helpLibrary, windows), 0);
+
+  EXPECT_FALSE(windows.created);
+  EXPECT_TRUE(windows.destroyed);
+  EXPECT_EQ(pc.ReplaceCount, saves + 1) << "saved once, at the end";
+  EXPECT_EQ(CountCalls(pc, "AddConnection2", "K:"), 0) << "connected after Exit";
+  EXPECT_TRUE(mutexes.Held.empty());
+}
+
 TEST_F(StartupShutdown, ACancelledSessionEndLeavesANormalExitLater) {
   pc.AddShare(kMedia);
   pc.WriteFile(kTrueCrypt, "exe");

@@ -645,6 +645,22 @@ void TWin32MainWindow::ShowPopup(TPopupMenu& menu, POINT at) {
   if (chosen != 0) RunCommand(chosen);
 }
 
+// While the start-up sequence runs, the icon's menu offers what may run then: Exit, which
+// ends the sequence at its next step and then the program, as an Exit later does.
+void TWin32MainWindow::ShowStartUpPopup() {
+  if (form_.Terminated() || form_.AMFileExit.Caption.empty()) return;  // texts not read yet
+  constexpr UINT kExit = 1;
+  HMENU popup = CreatePopupMenu();
+  AppendMenuA(popup, MF_STRING, kExit, WithAccessKeys({form_.AMFileExit.Caption})[0].c_str());
+  POINT at;
+  GetCursorPos(&at);
+  SetForegroundWindow(window_);
+  const UINT chosen = TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, window_, nullptr);
+  DestroyMenu(popup);
+  PostMessageA(window_, WM_NULL, 0, 0);
+  if (chosen == kExit) form_.AMFileExit.Execute();
+}
+
 LRESULT CALLBACK TWin32MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
@@ -657,8 +673,11 @@ LRESULT CALLBACK TWin32MainWindow::WindowProc(HWND window, UINT message, WPARAM 
   // the end of the session ends the program in order, as it does later.
   if (!self->ready_ && message != self->taskbarCreated_) {
     if (message == kTrayMessage) {
-      if (ModalStack::Open() && (lParam == WM_LBUTTONDBLCLK || lParam == WM_RBUTTONUP || lParam == WM_CONTEXTMENU))
+      const bool menuKey = lParam == WM_RBUTTONUP || lParam == WM_CONTEXTMENU;
+      if (ModalStack::Open() && (menuKey || lParam == WM_LBUTTONDBLCLK))
         self->BringToFront();
+      else if (menuKey)
+        self->ShowStartUpPopup();
       return 0;
     }
     if (message != WM_QUERYENDSESSION && message != WM_ENDSESSION)
