@@ -84,8 +84,11 @@ int RunProgram(Platform& platform, Process& process, HelpLibrary& helpLibrary, T
       return 0;
     }
     application.CreateForms(windows);
-    windows.CreateWindows(application);
-    windows.Run(application);
+    // The session may have ended during the start-up sequence: the program is ended then.
+    if (!application.MainForm->Terminated()) {
+      windows.CreateWindows(application);
+      windows.Run(application);
+    }
     application.MainForm->FormDestroy();
     windows.DestroyWindows(application);
     application.Finalize();

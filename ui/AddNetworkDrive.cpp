@@ -17,7 +17,7 @@
 namespace {
 constexpr size_t kMaxProgramsPerDrive = 5;
 constexpr size_t kMaxVolumesPerDrive = 5;
-constexpr int kRightEdge = 362;  // where the section lines end
+constexpr int kRightEdge = 356;  // where the section lines end; their pictures follow, inside the page
 
 // Up and Down enabled for the selected row of a list of count rows.
 void EnableOrderButtons(TButton& up, TButton& down, int selected, int count) {
@@ -129,7 +129,7 @@ void TAddNetworkDriveForm::Layout() {
   LabelRunTheFollowingPrograms.WordWrap = true;
   LabelMountTheFollowingVolumes.WordWrap = true;
 
-  PlaceButtonRow({&ButtonOK, &ButtonCancel, &ButtonApply}, 135, 430);
+  PlaceButtonRow({&ButtonOK, &ButtonCancel, &ButtonApply}, ButtonRowLeft(3, 393), 430);
 
   for (TComboBox* box : {&ComboBoxDrive, &ComboBoxNetworkLocationHistoryList}) box->FontName = "Courier New";
   ComboBoxDrive.Style = TComboBoxStyle::DropDownList;
@@ -141,8 +141,8 @@ void TAddNetworkDriveForm::Layout() {
   EditPassword.SetMaxLength(MaxPasswordLength);
   EditPassword.PasswordChar = '*';
 
-  ListViewRunPrograms.SetColumns({{"Programs", 250}});
-  ListViewTrueCryptVolumes.SetColumns({{"Drive", 72}, {"Volume", 178}});
+  ListViewRunPrograms.SetColumns({{"Programs", 250, true}});
+  ListViewTrueCryptVolumes.SetColumns({{"Drive", 72}, {"Volume", 178, true}});
   for (TListView* list : {&ListViewRunPrograms, &ListViewTrueCryptVolumes}) list->Images = kMainImages;
   for (TButton* button : {&ButtonProgramRemove, &ButtonProgramEdit, &ButtonVolumeRemove, &ButtonVolumeEdit,
                           &BitBtnMoveProgramUp, &BitBtnMoveProgramDown, &BitBtnMoveVolumeUp, &BitBtnMoveVolumeDown})
@@ -329,10 +329,10 @@ void TAddNetworkDriveForm::ComboBoxDriveChange() {
   if (NetworkDriveItem && NetworkDriveItem->QbyControl) {
     ComboBoxNetworkLocationHistoryList.SetText(NetworkDriveItem->NetworkLocation);
     EditNetworkName.SetText(NetworkDriveItem->NetworkName);
-    if (!NetworkDriveItem->Username.empty() && !NetworkDriveItem->Password.empty()) {
-      EditUserName.SetText(NetworkDriveItem->Username);
-      EditPassword.SetText(NetworkDriveItem->Password);
-    }
+    // Each as it is stored: a user name whose password this account cannot read (or that
+    // has none) is still the drive's, and OK writes back what the boxes show.
+    EditUserName.SetText(NetworkDriveItem->Username);
+    EditPassword.SetText(NetworkDriveItem->Password);
     FillRunProgramsList();
     FillTrueCryptVolumesList();
   }

@@ -8,7 +8,7 @@ inline constexpr const char* kMainImages = "ImageListMain32b";
 inline constexpr const char* kLanguageImages = "ImageListLanguages";
 
 // Standard button size at 96 DPI.
-constexpr int kButtonWidth = 82;  // room for the longest translated captions
+constexpr int kButtonWidth = 96;  // room for the longest translated caption ("&Durchsuchen...")
 constexpr int kButtonHeight = 25;
 constexpr int kButtonGap = 6;
 
@@ -17,5 +17,7 @@ constexpr int kButtonGap = 6;
 void SetUpOkCancel(TButton& ok, TButton& cancel);
 // Buttons side by side from left, in the order given.
 void PlaceButtonRow(std::initializer_list<TButton*> buttons, int left, int top);
+// Where a row of `count` buttons starts that ends at `right`.
+constexpr int ButtonRowLeft(int count, int right) { return right - count * kButtonWidth - (count - 1) * kButtonGap; }
 // A section heading with its etched line from 3 pixels after the heading's text to rightEdge.
 void PlaceHeading(TLabel& heading, TSeparator& line, TImage& icon, int left, int top, int rightEdge);

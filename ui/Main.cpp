@@ -144,13 +144,19 @@ void TMainForm::FormCreate() {
     RestoreFromSystemTray();
   }
 
+  if (terminated_) return;  // the session ended during a box of the reading
   HeartBeatThread = std::make_unique<THeartBeatThread>(platform, Engine);
   Engine.UpdateDriveStatus();
+  // A question or a call of the steps below lets window messages run, and the session may
+  // end meanwhile: the program has then been ended and saved, and starts nothing more.
   if (prefs.DisconnectForeignNetworkDrivesOnStartup) Engine.DisconnectForeignDrives(true);
+  if (terminated_) return;
   if (prefs.ConnectNetworkDrivesOnStartup) {
     if (Engine.NrOfDrivesUnderQBYControl == 0) Engine.ImportNetworkDrives(true);
+    if (terminated_) return;
     AddMessage(mkInformation, T(Engine.NrOfDrivesUnderQBYControl > 0 ? 10226 : 10304));
     Engine.ConnectDrives(false, "");
+    if (terminated_) return;
     if (Engine.CurrentConnectionError) {
       AddMessage(mkInformation, T(10312));
       HeartBeatThread->StartShortInterval();
@@ -178,7 +184,7 @@ void TMainForm::BuildMainMenu() {
 }
 
 void TMainForm::SetCaptions() {
-  ListViewNetworkDrives.Columns = {{WithoutTrailingBlanks(T(10022)), 60, false},  {T(10024), 130, false}, {T(10202), 170, false},
+  ListViewNetworkDrives.Columns = {{WithoutTrailingBlanks(T(10022)), 72, false},  {T(10024), 130, false}, {T(10202), 170, false},
                                    {T(10203), 170, false}, {T(10204), 60, true}};
   ListViewMessages.Columns = {{T(10031), 510, false}, {T(10032), 80, false}};
   AMFileMinimizeRestore.Caption = T(Visible ? 10101 : 10007);

@@ -20,7 +20,7 @@ const std::pair<const char*, int> kLanguages[] = {
 
 TPreferencesForm::TPreferencesForm(TEngine& engine) : TForm(engine.platform()), engine_(engine) {
   ClientWidth = 480;
-  ClientHeight = 238;
+  ClientHeight = 246;
   Layout();
 
   TTabSheet* general = &TabSheetGeneral;
@@ -66,7 +66,7 @@ TPreferencesForm::TPreferencesForm(TEngine& engine) : TForm(engine.platform()), 
 }
 
 void TPreferencesForm::Layout() {
-  PageControl1.SetBounds(8, 8, 464, 190);
+  PageControl1.SetBounds(8, 8, 464, 198);
   for (TTabSheet* sheet : {&TabSheetGeneral, &TabSheetLanguage, &TabSheetTrueCrypt, &TabSheetAdvanced})
     PageControl1.AddPage(*sheet);
   const std::pair<TImage*, int> pictures[] = {{&ImageGeneral, IDI_TAB_GENERAL},
@@ -139,7 +139,7 @@ void TPreferencesForm::Layout() {
     number.field->SetMaxLength(3);
   }
 
-  PlaceButtonRow({&ButtonOK, &ButtonCancel, &ButtonApply}, 214, 205);
+  PlaceButtonRow({&ButtonOK, &ButtonCancel, &ButtonApply}, ButtonRowLeft(3, 472), 213);
   ButtonOK.SetCaption("&OK");
   ButtonOK.Default = true;
   ButtonCancel.SetCaption("&Cancel");

@@ -208,6 +208,75 @@ TEST_F(StartupShutdown, AFailingSaveDuringTheEndOfASessionShowsNoBox) {
   EXPECT_EQ(pc.MappingOf('H'), "");
 }
 
+// The session ends while the start-up sequence asks whether to import: the program ends
+// there, in order. Saved once and whole, the question's import not made, nothing connected
+// or started afterwards, the Run value untouched, and no window made.
+TEST_F(StartupShutdown, ASessionEndingDuringTheStartUpQuestionEndsTheProgramInOrder) {
+  pc.AddShare(kMedia);
+  pc.MapFromOutside('K', kMedia);
+  WriteConfiguration(With([](TestPrefs& p) { p.RemoveAllNetworkDrivesOnExit = true; }), {});
+  struct FormNoting : SimWindowSystem {
+    using SimWindowSystem::SimWindowSystem;
+    void CreateNotificationIcon(TMainForm& form) override {
+      Form = &form;
+      SimWindowSystem::CreateNotificationIcon(form);
+    }
+    TMainForm* Form = nullptr;
+  } windows(pc);
+  SimProcess process(mutexes);
+  int saves = -1;
+  pc.WhileAsking([&] {
+    ASSERT_NE(windows.Form, nullptr);
+    EXPECT_TRUE(windows.Form->WMQueryEndSession());  // nothing to remove: K: is not the program's
+    saves = pc.ReplaceCount;
+    windows.Form->WMEndSession(true);  // Windows may end the process once this returns
+    EXPECT_EQ(pc.ReplaceCount, saves + 1) << "saved before the end of the session is answered";
+  });
+  pc.AnswerNext(win::IDYES);  // the question is answered only after the session ended
+
+  EXPECT_EQ(RunProgram(pc.platform(), process, helpLibrary, windows), 0);
+
+  ASSERT_FALSE(pc.MessageBoxes.empty());
+  EXPECT_THAT(pc.MessageBoxes[0].Text, HasSubstr(T(10750)));
+  EXPECT_FALSE(windows.created) << "nothing more starts once the session has ended";
+  EXPECT_TRUE(windows.destroyed);
+  EXPECT_EQ(pc.ReplaceCount, saves + 1) << "not saved again afterwards";
+  EXPECT_THAT(ConfigurationText(), HasSubstr("FirstTimeUsage=0"));
+  EXPECT_THAT(ConfigurationText(), Not(HasSubstr("[NetworkDrive_K:]")));
+  EXPECT_EQ(pc.MappingOf('K'), kMedia) << "the mapping found is left as it was";
+  EXPECT_EQ(CountCalls(pc, "AddConnection2", "K:") + CountCalls(pc, "CancelConnection2", "K:"), 0)
+      << "connected after the session ended";
+  std::string run;
+  EXPECT_FALSE(pc.RegistryValue(RegistryRoot::CurrentUser, kRunKeyPath, kAutoStartValueName, run));
+  EXPECT_TRUE(mutexes.Held.empty());
+  EXPECT_EQ(process.ComInitialized, 0);
+}
+
+// Exit, from the icon's menu while the start-up sequence asks its question: the sequence
+// stops there and the program ends as after any Exit, without its window ever made.
+TEST_F(StartupShutdown, ExitDuringTheStartUpQuestionEndsTheProgramInOrder) {
+  pc.AddShare(kMedia);
+  pc.MapFromOutside('K', kMedia);
+  WriteConfiguration(TestPrefs{}, {});
+  struct FormNoting : SimWindowSystem {
+    using SimWindowSystem::SimWindowSystem;
+    void CreateNotificationIcon(TMainForm& form) override { Form = &form; }
+    TMainForm* Form = nullptr;
+  } windows(pc);
+  SimProcess process(mutexes);
+  pc.WhileAsking([&] { windows.Form->AMFileExit.Execute(); });
+  pc.AnswerNext(win::IDYES);
+  const int saves = pc.ReplaceCount;
+
+  EXPECT_EQ(RunProgram(pc.platform(), process, helpLibrary, windows), 0);
+
+  EXPECT_FALSE(windows.created);
+  EXPECT_TRUE(windows.destroyed);
+  EXPECT_EQ(pc.ReplaceCount, saves + 1) << "saved once, at the end";
+  EXPECT_EQ(CountCalls(pc, "AddConnection2", "K:"), 0) << "connected after Exit";
+  EXPECT_TRUE(mutexes.Held.empty());
+}
+
 TEST_F(StartupShutdown, ACancelledSessionEndLeavesANormalExitLater) {
   pc.AddShare(kMedia);
   pc.WriteFile(kTrueCrypt, "exe");

@@ -54,6 +54,7 @@ void MainWindowTest::WriteConfiguration(const TestPrefs& p,
   text += std::string("DismountVolumesOnExit=") + Bool(p.DismountVolumesOnExit) + "\r\n";
   text += std::string("DoubleClickIsExploreNetworkDrive=") + Bool(p.DoubleClickIsExploreNetworkDrive) + "\r\n";
   text += "TrueCryptProgramLocation=" + p.TrueCryptProgramLocation + "\r\n";
+  if (!p.Language.empty()) text += "Language=" + p.Language + "\r\n";
   for (const auto& [drive, location] : drives)
     text += "[NetworkDrive_" + drive + "]\r\nDrive=" + drive + "\r\nNetworkLocation=" + location + "\r\n";
   pc.WriteFile(ConfigurationFileName(pc.platform()), text);

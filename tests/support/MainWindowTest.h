@@ -52,6 +52,7 @@ struct TestPrefs {
   bool DismountVolumesOnExit = true;
   bool DoubleClickIsExploreNetworkDrive = false;
   std::string TrueCryptProgramLocation;
+  std::string Language;  // none written: the program's default
 };
 
 // The default preferences changed by `change`.

@@ -128,15 +128,27 @@ TEST_F(Dialogs, EditingADriveWhoseLetterIsNowALocalDiskShowsNothingUntilALetterI
   EXPECT_TRUE(app.Drive("Z:").QbyControl);
 }
 
-TEST_F(Dialogs, CredentialsShowOnlyWhenUserAndPasswordAreBothGiven) {
-  StartWith({{"H:", kMedia, "bob", ""}});
+// A user name is the drive's whether or not a password goes with it, or one this account
+// can read: it shows, and OK keeps it together with the password stored for another account.
+TEST_F(Dialogs, CredentialsShowAsStoredAndAUserNameWithoutAReadablePasswordSurvivesTheSave) {
+  StartWith({{"H:", kMedia, "bob", ""}, {"K:", kOffice, "carol", ""}});
+  app.Drive("K:").UnreadablePassword = "!protected:elsewhere";
   EditDrive("H:", [&](TAddNetworkDriveForm& form) {
-    EXPECT_EQ(form.EditUserName.Text(), "");
+    EXPECT_EQ(form.EditUserName.Text(), "bob");
     EXPECT_EQ(form.EditPassword.Text(), "");
     form.EditNetworkName.Type("x");
     form.ButtonOK.Click();
   });
-  EXPECT_EQ(app.Drive("H:").Username, "");
+  EXPECT_EQ(app.Drive("H:").Username, "bob");
+  EditDrive("K:", [&](TAddNetworkDriveForm& form) {
+    EXPECT_EQ(form.EditUserName.Text(), "carol");
+    EXPECT_EQ(form.EditPassword.Text(), "");
+    form.EditNetworkName.Type("Office");
+    form.ButtonOK.Click();
+  });
+  EXPECT_EQ(app.Drive("K:").Username, "carol");
+  EXPECT_EQ(app.Drive("K:").UnreadablePassword, "!protected:elsewhere");
+  EXPECT_EQ(app.Drive("K:").NetworkName, "Office");
 }
 
 TEST_F(Dialogs, LocationHistoryMovesKnownEntriesUpWithTheirSpellingAndKeepsTwelve) {

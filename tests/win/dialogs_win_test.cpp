@@ -3,10 +3,12 @@
 // set to a folder, every dialog is also pictured there in each of the eight languages.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -19,11 +21,13 @@
 #include "engine/Surfaces.h"
 #include "platform/sim/SimMachine.h"
 #include "platform/win32/Win32UserInterface.h"
+#include "support/MainWindowTest.h"
 #include "ui/About.h"
 #include "ui/AddNetworkDrive.h"
 #include "ui/AddRunProgram.h"
 #include "ui/AddTrueCryptVolume.h"
 #include "ui/Preferences.h"
+#include "ui/win32/MainWindow.h"
 #include "ui/win32/Win32Window.h"
 
 // From the test support (its header speaks the portable Windows numbers, which clash with
@@ -610,37 +614,201 @@ struct ProgramInLanguage : RealDialogs {
   void TestBody() override {}
 };
 
+// The main window of a program started in a language, shown.
+struct MainWindowInLanguage : MainWindowTest {
+  std::unique_ptr<TWin32MainWindow> window;
+  explicit MainWindowInLanguage(const std::string& languageName) {
+    WriteConfiguration(With([&](TestPrefs& p) {
+                         p.ConnectNetworkDrivesOnStartup = false;
+                         p.MinimizeOnStartup = false;
+                         p.Language = languageName;
+                       }),
+                       {{"H:", kMedia}});
+    window = std::make_unique<TWin32MainWindow>(Start());
+    window->Create();
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+  }
+};
+
+const char* const kEveryLanguage[] = {"English",  "Dansk",    "Deutsch",    "Espa\xF1ol",
+                                      "Fran\xE7" "ais", "Italiano", "Nederlands", "Svenska"};
+
+// Every window of the program on screen in one language, and each page of the tabbed ones
+// in turn, with a short name for each.
+void ShowEveryWindow(const char* languageName, const std::function<void(HWND, const std::string&)>& look) {
+  {
+    MainWindowInLanguage main(languageName);
+    look(main.window->Handle(), "main");
+  }
+  auto program = std::make_unique<ProgramInLanguage>();
+  ProgramInLanguage& p = *program;
+  p.Start(languageName);
+  auto show = [&](TForm& form, TPageControl* pages, const std::string& name) {
+    p.Show(form, [&](TWin32Window& window) {
+      const int count = pages ? static_cast<int>(pages->Pages().size()) : 1;
+      for (int page = 0; page < count; ++page) {
+        if (pages) pages->SelectPage(page);
+        look(window.Handle(), name + (pages ? std::to_string(page + 1) : ""));
+      }
+      PostMessageA(window.Handle(), WM_COMMAND, IDCANCEL, 0);
+    });
+  };
+  p.properties->Drive = "H:";
+  show(*p.properties, &p.properties->PageControl1, "properties");
+  p.runProgram->EditRunProgram.SetText("C:\\Tools\\Sync.exe");
+  p.runProgram->EditParameters.SetText("/quiet");
+  show(*p.runProgram, nullptr, "program");
+  p.volume->CurrentDrive = "H:";
+  p.volume->TrueCryptDrive = "T:";
+  p.volume->EditVolume.SetText("H:\\Vaults\\Work.tc");
+  p.volume->EditPassword.SetText("secret");
+  show(*p.volume, nullptr, "volume");
+  show(*p.preferences, &p.preferences->PageControl1, "preferences");
+  show(*p.about, nullptr, "about");
+}
+
+int Scaled(int pixels) {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  return MulDiv(pixels, dpi, 96);
+}
+
+// The room a text takes in a control's own font, drawn with these DrawText flags within
+// `width` (for wrapped text).
+SIZE TextSize(HWND control, const std::string& text, UINT flags, int width = 0) {
+  HDC dc = GetDC(control);
+  HGDIOBJ old = nullptr;
+  if (auto font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0))) old = SelectObject(dc, font);
+  RECT r = {0, 0, width, 0};
+  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, flags | DT_CALCRECT);
+  if (old) SelectObject(dc, old);
+  ReleaseDC(control, dc);
+  return {r.right - r.left, r.bottom - r.top};
+}
+
+std::string Fault(const std::string& text, SIZE need, LONG width, LONG height) {
+  return "\"" + text + "\" needs " + std::to_string(need.cx) + "x" + std::to_string(need.cy) + ", has " +
+         std::to_string(width) + "x" + std::to_string(height);
+}
+
+// Each text of a visible control of the window that does not fit it, measured with the
+// control's own font and wrapped as the control wraps it, with the room the control's own
+// frame, glyph or margins take (as Windows draws them at 96 DPI, scaled).
+std::vector<std::string> TextsCutOff(HWND window) {
+  std::vector<HWND> controls;
+  EnumChildWindows(window, [](HWND child, LPARAM out) {
+    reinterpret_cast<std::vector<HWND>*>(out)->push_back(child);
+    return TRUE;
+  }, reinterpret_cast<LPARAM>(&controls));
+  std::vector<std::string> faults;
+  // What lies on a tab page stays inside the page.
+  for (HWND tabs : controls) {
+    char name[64] = {};
+    GetClassNameA(tabs, name, sizeof name);
+    if (std::string(name) != WC_TABCONTROLA || !IsWindowVisible(tabs)) continue;
+    RECT page = {};
+    GetWindowRect(tabs, &page);
+    TabCtrl_AdjustRect(tabs, FALSE, &page);
+    for (HWND control : controls) {
+      RECT r = {}, overlap = {}, inside = {};
+      GetWindowRect(control, &r);
+      if (control == tabs || GetParent(control) != window || !IsWindowVisible(control) ||
+          !IntersectRect(&overlap, &r, &page) || (IntersectRect(&inside, &r, &page) && EqualRect(&inside, &r)))
+        continue;
+      faults.push_back("\"" + Text(control) + "\" runs off its page by " +
+                       std::to_string(std::max({page.left - r.left, page.top - r.top, r.right - page.right,
+                                                r.bottom - page.bottom})));
+    }
+  }
+  for (HWND control : controls) {
+    if (!IsWindowVisible(control)) continue;
+    char name[64] = {};
+    GetClassNameA(control, name, sizeof name);
+    const std::string kind = name;
+    const LONG style = GetWindowLongA(control, GWL_STYLE);
+    const std::string text = Text(control);
+    RECT client = {};
+    GetClientRect(control, &client);
+    if (kind == "Static") {
+      const LONG type = style & SS_TYPEMASK;
+      if (text.empty() || (type != SS_LEFT && type != SS_LEFTNOWORDWRAP)) continue;
+      const UINT flags = DT_EXPANDTABS | (style & SS_NOPREFIX ? DT_NOPREFIX : 0) |
+                         (type == SS_LEFT ? DT_WORDBREAK : DT_SINGLELINE);
+      const SIZE need = TextSize(control, text, flags, client.right);
+      if (need.cx > client.right || need.cy > client.bottom) faults.push_back(Fault(text, need, client.right, client.bottom));
+    } else if (kind == "Button") {
+      const LONG type = style & BS_TYPEMASK;
+      if (text.empty() || (style & (BS_ICON | BS_BITMAP)) || type == BS_GROUPBOX) continue;
+      SIZE need = TextSize(control, text, DT_SINGLELINE);
+      if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON) {
+        // Frame, focus rectangle and a little air on either side.
+        need.cx += 2 * Scaled(6);
+        need.cy += 2 * Scaled(3);
+      } else {
+        // The glyph, the gap after it (half a digit) and the focus rectangle around the text.
+        HDC dc = GetDC(control);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+        INT digit = 0;
+        GetCharWidth32A(dc, '0', '0', &digit);
+        SelectObject(dc, old);
+        ReleaseDC(control, dc);
+        need.cx += Scaled(13) + digit / 2 + 2;
+      }
+      if (need.cx > client.right || need.cy > client.bottom) faults.push_back(Fault(text, need, client.right, client.bottom));
+    } else if (kind == WC_TABCONTROLA) {
+      const int count = TabCtrl_GetItemCount(control);
+      for (int i = 0; i < count; ++i) {
+        char caption[256] = {};
+        TCITEMA item = {};
+        item.mask = TCIF_TEXT;
+        item.pszText = caption;
+        item.cchTextMax = sizeof caption;
+        SendMessageA(control, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
+        RECT r = {};
+        TabCtrl_GetItemRect(control, i, &r);
+        SIZE need = TextSize(control, caption, DT_SINGLELINE);
+        need.cx += 2 * Scaled(6);
+        if (need.cx > r.right - r.left || r.right > client.right || TabCtrl_GetRowCount(control) > 1)
+          faults.push_back("tab " + Fault(caption, need, std::min(r.right, client.right) - r.left, r.bottom - r.top));
+      }
+    } else if (kind == WC_LISTVIEWA) {
+      HWND header = ListView_GetHeader(control);
+      const int count = Header_GetItemCount(header);
+      for (int i = 0; i < count; ++i) {
+        char caption[256] = {};
+        HDITEMA item = {};
+        item.mask = HDI_TEXT | HDI_WIDTH;
+        item.pszText = caption;
+        item.cchTextMax = sizeof caption;
+        SendMessageA(header, HDM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
+        SIZE need = TextSize(header, caption, DT_SINGLELINE);
+        need.cx += 2 * Scaled(6);  // the header's margins on either side
+        if (need.cx > item.cxy) faults.push_back("column " + Fault(caption, need, item.cxy, 0));
+        if (count == 1 && item.cxy != client.right)
+          faults.push_back("the only column, \"" + std::string(caption) + "\", is " + std::to_string(item.cxy) +
+                           " wide in a list of " + std::to_string(client.right));
+      }
+    }
+  }
+  return faults;
+}
+
+TEST(RealDialogsPictured, NoTextIsCutOffInAnyWindowInAnyLanguage) {
+  for (const char* languageName : kEveryLanguage) {
+    ShowEveryWindow(languageName, [&](HWND window, const std::string& name) {
+      for (const std::string& fault : TextsCutOff(window)) ADD_FAILURE() << languageName << ", " << name << ": " << fault;
+    });
+  }
+}
+
 TEST(RealDialogsPictured, ScreenshotsInEveryLanguage) {
   const char* folder = std::getenv("QUILLBAY_SCREENSHOTS");
   if (!folder) GTEST_SKIP() << "QUILLBAY_SCREENSHOTS not set";
-  for (const char* name : {"English", "Dansk", "Deutsch", "Espa\xF1ol", "Fran\xE7" "ais", "Italiano", "Nederlands",
-                           "Svenska"}) {
-    auto program = std::make_unique<ProgramInLanguage>();
-    ProgramInLanguage& p = *program;
-    p.Start(name);
-    const std::string prefix = std::string(folder) + "\\" + std::string(name).substr(0, 2) + "-";
-    auto shoot = [&](TForm& form, TPageControl* pages, const std::string& file) {
-      p.Show(form, [&](TWin32Window& window) {
-        const int count = pages ? static_cast<int>(pages->Pages().size()) : 1;
-        for (int page = 0; page < count; ++page) {
-          if (pages) pages->SelectPage(page);
-          SaveBitmap(window.Handle(), prefix + file + (pages ? std::to_string(page + 1) : "") + ".bmp");
-        }
-        PostMessageA(window.Handle(), WM_COMMAND, IDCANCEL, 0);
-      });
-    };
-    p.properties->Drive = "H:";
-    shoot(*p.properties, &p.properties->PageControl1, "properties");
-    p.runProgram->EditRunProgram.SetText("C:\\Tools\\Sync.exe");
-    p.runProgram->EditParameters.SetText("/quiet");
-    shoot(*p.runProgram, nullptr, "program");
-    p.volume->CurrentDrive = "H:";
-    p.volume->TrueCryptDrive = "T:";
-    p.volume->EditVolume.SetText("H:\\Vaults\\Work.tc");
-    p.volume->EditPassword.SetText("secret");
-    shoot(*p.volume, nullptr, "volume");
-    shoot(*p.preferences, &p.preferences->PageControl1, "preferences");
-    shoot(*p.about, nullptr, "about");
+  for (const char* languageName : kEveryLanguage) {
+    const std::string prefix = std::string(folder) + "\\" + std::string(languageName).substr(0, 2) + "-";
+    ShowEveryWindow(languageName, [&](HWND window, const std::string& name) { SaveBitmap(window, prefix + name + ".bmp"); });
   }
 }
 

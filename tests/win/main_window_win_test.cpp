@@ -75,6 +75,37 @@ struct BoxSteps {
 };
 BoxSteps steps;
 
+// The command of the window's menu bar whose caption (access key and shortcut aside) is
+// `caption`; 0 if none.
+UINT MenuCommand(HWND main, const std::string& caption) {
+  HMENU bar = GetMenu(main);
+  for (int top = 0; top < GetMenuItemCount(bar); ++top) {
+    HMENU menu = GetSubMenu(bar, top);
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+      char text[256] = {};
+      GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+      std::string shown;
+      for (const char* c = text; *c && *c != '\t'; ++c)
+        if (*c != '&') shown += *c;
+      if (shown == caption) return GetMenuItemID(menu, i);
+    }
+  }
+  return 0;
+}
+
+// The notification-area icon's messages, as the shell sends them to the window.
+constexpr UINT kTrayMessage = WM_APP + 1;
+
+// Set when a popup menu was found open (and closed) by the watch below.
+bool menuWasOpen = false;
+void CALLBACK CloseAnyMenu(HWND, UINT, UINT_PTR, DWORD) {
+  HWND menu = FindWindowA("#32768", nullptr);
+  if (menu && IsWindowVisible(menu)) {
+    menuWasOpen = true;
+    EndMenu();
+  }
+}
+
 HWND OpenBox() {
   HWND found = nullptr;
   EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM out) {
@@ -312,4 +343,78 @@ TEST_F(RealMainWindow, TheInstallersRequestSavesAndEndsWithoutTheExitActions) {
   EXPECT_EQ(pc.MappingOf('H'), kMedia);
   EXPECT_EQ(pc.ReplaceCount, saves + 1);
   EXPECT_NE(ConfigurationText().find("[NetworkDrive_H:]"), std::string::npos);
+}
+
+// In the notification area with a question open: the icon brings back the window and puts
+// the question in front of it, and the window stays disabled under it.
+TEST_F(RealMainWindow, TheIconBringsTheWindowBackWithItsOpenQuestionInFront) {
+  TMainForm& f = Open(true);
+  f.ActionFileMinimizeRestoreExecute();  // to the notification area
+  Pump();
+  ASSERT_FALSE(IsWindowVisible(window->Handle()));
+  Win32UserInterface boxes;
+  boxes.SetOwner(window->Handle());
+  steps = {&f, window->Handle()};
+  static HWND activeAfterIcon, boxSeen;
+  static bool shownAfterIcon, enabledAfterIcon;
+  activeAfterIcon = boxSeen = nullptr;
+  shownAfterIcon = enabledAfterIcon = false;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
+    HWND box = OpenBox();
+    if (!box || boxSeen) return;
+    boxSeen = box;
+    SendMessageA(steps.main, kTrayMessage, 0, WM_LBUTTONDBLCLK);
+    shownAfterIcon = IsWindowVisible(steps.main) != FALSE;
+    enabledAfterIcon = IsWindowEnabled(steps.main) != FALSE;
+    activeAfterIcon = GetActiveWindow();
+    PostMessageA(box, WM_COMMAND, IDNO, 0);
+  });
+  EXPECT_EQ(boxes.MessageBox("Remove?", "Quillbay", MessageBoxKind::Question), IDNO);
+  KillTimer(nullptr, timer);
+  ASSERT_NE(boxSeen, nullptr);
+  EXPECT_TRUE(shownAfterIcon) << "the window came back from the notification area";
+  EXPECT_FALSE(enabledAfterIcon) << "and takes no clicks under the question";
+  EXPECT_EQ(activeAfterIcon, boxSeen) << "the question is what the user gets, not the disabled window";
+  Pump();
+  EXPECT_TRUE(IsWindowEnabled(window->Handle()));
+}
+
+// Between Exit and the end of the process (while the shutdown removes drives and saves),
+// neither the menus, the tool bar, the keys nor the icon start anything.
+TEST_F(RealMainWindow, AfterExitTheWindowAndTheIconTakeNoMoreCommands) {
+  pc.AddShare(kMedia);
+  pc.WriteFile(ExecutableFolder(pc.platform()) + "QBYHelp.chm", "help");
+  TMainForm& f = Open(true);
+  HWND main = window->Handle();
+  const UINT exit = MenuCommand(main, f.AMFileExit.Caption);
+  const UINT connect = MenuCommand(main, f.AMDrivesConnectDrives.Caption);
+  ASSERT_NE(exit, 0u);
+  ASSERT_NE(connect, 0u);
+  SendMessageA(main, WM_COMMAND, exit, 0);
+  ASSERT_TRUE(f.Terminated());
+  NewMessages();
+
+  SendMessageA(main, WM_COMMAND, connect, 0);  // from the menu
+  HWND toolBar = FindWindowExA(FindWindowExA(main, nullptr, REBARCLASSNAMEA, nullptr), nullptr, TOOLBARCLASSNAMEA, nullptr);
+  ASSERT_NE(toolBar, nullptr);
+  SendMessageA(main, WM_COMMAND, MAKEWPARAM(connect, BN_CLICKED), reinterpret_cast<LPARAM>(toolBar));
+  const size_t helpCalls = helpLibrary.Calls.size();
+  MSG key = KeyDown(List("ListViewNetworkDrives"), VK_F1);
+  if (!window->TranslateKeys(key)) DispatchMessageA(&key);
+  EXPECT_EQ(helpLibrary.Calls.size(), helpCalls) << "F1 opened the help after Exit";
+  menuWasOpen = false;
+  const UINT_PTR watch = SetTimer(nullptr, 0, 200, CloseAnyMenu);
+  SendMessageA(main, kTrayMessage, 0, WM_RBUTTONUP);
+  SendMessageA(main, kTrayMessage, 0, WM_LBUTTONDBLCLK);
+  SendMessageA(main, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(List("ListViewNetworkDrives")), MAKELPARAM(20, 20));
+  const DWORD until = GetTickCount() + 500;
+  while (GetTickCount() < until) {  // time for the watch to find a menu left open
+    Pump();
+    Sleep(20);
+  }
+  KillTimer(nullptr, watch);
+  EXPECT_FALSE(menuWasOpen) << "a menu opened after Exit";
+  EXPECT_TRUE(IsWindowVisible(main)) << "the icon's double-click still hid the window";
+  EXPECT_TRUE(pc.MappingOf('H').empty()) << "a connect ran after Exit";
+  EXPECT_TRUE(NewMessages().empty());
 }

@@ -8,6 +8,7 @@
 struct TListColumn {
   std::string Caption;
   int Width = 50;
+  bool AutoSize = false;  // takes what the other columns leave of the list's width
 };
 
 struct TListItem {

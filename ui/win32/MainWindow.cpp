@@ -589,8 +589,24 @@ void TWin32MainWindow::VisibilityChanged() {
 
 void TWin32MainWindow::BringToFront() {
   if (window_ == nullptr) return;
-  // While a dialog or box is open, that is what the user gets, not the disabled window.
+  // While a dialog or box is open, that is what the user gets, not the disabled window:
+  // the innermost one, the only window of this thread with a caption that is shown and
+  // enabled (a message box need not be the owner's last active popup).
   HWND front = ModalStack::Owner(window_);
+  if (ModalStack::Open()) {
+    struct Search {
+      HWND main;
+      HWND found;
+    } search{window_, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM data) {
+      auto& s = *reinterpret_cast<Search*>(data);
+      if (w != s.main && IsWindowVisible(w) && IsWindowEnabled(w) &&
+          (GetWindowLongPtrA(w, GWL_STYLE) & WS_CAPTION) == WS_CAPTION)
+        s.found = w;
+      return s.found == nullptr ? TRUE : FALSE;
+    }, reinterpret_cast<LPARAM>(&search));
+    if (search.found != nullptr) front = search.found;
+  }
   HWND popup = GetLastActivePopup(front);
   SetForegroundWindow(popup != nullptr && IsWindowVisible(popup) ? popup : front);
 }
@@ -638,6 +654,22 @@ void TWin32MainWindow::ShowPopup(TPopupMenu& menu, POINT at) {
   if (chosen != 0) RunCommand(chosen);
 }
 
+// While the start-up sequence runs, the icon's menu offers what may run then: Exit, which
+// ends the sequence at its next step and then the program, as an Exit later does.
+void TWin32MainWindow::ShowStartUpPopup() {
+  if (form_.Terminated() || form_.AMFileExit.Caption.empty()) return;  // texts not read yet
+  constexpr UINT kExit = 1;
+  HMENU popup = CreatePopupMenu();
+  AppendMenuA(popup, MF_STRING, kExit, WithAccessKeys({form_.AMFileExit.Caption})[0].c_str());
+  POINT at;
+  GetCursorPos(&at);
+  SetForegroundWindow(window_);
+  const UINT chosen = TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, window_, nullptr);
+  DestroyMenu(popup);
+  PostMessageA(window_, WM_NULL, 0, 0);
+  if (chosen == kExit) form_.AMFileExit.Execute();
+}
+
 LRESULT CALLBACK TWin32MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
@@ -647,9 +679,20 @@ LRESULT CALLBACK TWin32MainWindow::WindowProc(HWND window, UINT message, WPARAM 
   if (self == nullptr || self->window_ == nullptr) return DefWindowProcA(window, message, wParam, lParam);
   if (self->createWhenNeeded_) self->Create();
   // While the start-up sequence runs, the form has no menus or controls to offer yet,
-  // and the window must outlive it.
-  if (!self->ready_ && message != self->taskbarCreated_)
-    return message == WM_CLOSE ? 0 : DefWindowProcA(window, message, wParam, lParam);
+  // and the window must outlive it. The icon leads to a question the sequence asks, and
+  // the end of the session ends the program in order, as it does later.
+  if (!self->ready_ && message != self->taskbarCreated_) {
+    if (message == kTrayMessage) {
+      const bool menuKey = lParam == WM_RBUTTONUP || lParam == WM_CONTEXTMENU;
+      if (ModalStack::Open() && (menuKey || lParam == WM_LBUTTONDBLCLK))
+        self->BringToFront();
+      else if (menuKey)
+        self->ShowStartUpPopup();
+      return 0;
+    }
+    if (message != WM_QUERYENDSESSION && message != WM_ENDSESSION)
+      return message == WM_CLOSE ? 0 : DefWindowProcA(window, message, wParam, lParam);
+  }
   // An error must not unwind through the system's message dispatch: it becomes a line.
   try {
     return self->Handle(message, wParam, lParam);

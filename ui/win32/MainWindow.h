@@ -87,6 +87,7 @@ class TWin32MainWindow : public TMainFormSite {
   UINT CommandOf(TAction* action) const;
   void RunCommand(UINT id);
   void ShowPopup(TPopupMenu& menu, POINT at);
+  void ShowStartUpPopup();
 
   void SyncActions();
   void SyncDriveRows();

@@ -305,6 +305,7 @@ HWND TWin32Window::CreateControl(TControl& control, int id) {
       column.pszText = const_cast<char*>(list.Columns()[i].Caption.c_str());
       SendMessageA(handle, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
     }
+    FitColumns(handle, list);
   } else if (control.Kind == TControlKind::PageControl) {
     auto& pages = static_cast<TPageControl&>(control);
     for (size_t i = 0; i < pages.Pages().size(); ++i) {
@@ -440,6 +441,7 @@ void TWin32Window::Push(TControl& control) {
         SendMessageA(handle, LVM_SETCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
       }
       SendMessageA(handle, WM_SETREDRAW, TRUE, 0);
+      FitColumns(handle, list);  // the rows may have brought or taken the scroll bar
       InvalidateRect(handle, nullptr, TRUE);
       break;
     }
@@ -491,6 +493,17 @@ void TWin32Window::Push(TControl& control) {
                            ? SW_SHOWNA
                            : SW_HIDE);
   pushing_.pop_back();
+}
+
+void TWin32Window::FitColumns(HWND handle, const TListView& list) {
+  RECT client = {};
+  GetClientRect(handle, &client);
+  int rest = client.right;
+  for (size_t i = 0; i < list.Columns().size(); ++i)
+    if (!list.Columns()[i].AutoSize) rest -= ListView_GetColumnWidth(handle, static_cast<int>(i));
+  for (size_t i = 0; i < list.Columns().size(); ++i)
+    if (list.Columns()[i].AutoSize && ListView_GetColumnWidth(handle, static_cast<int>(i)) != rest)
+      ListView_SetColumnWidth(handle, static_cast<int>(i), std::max(rest, Scale(40)));
 }
 
 void TWin32Window::ShowActivePage() {

@@ -41,6 +41,8 @@ class TWin32Window {
   void Push(TControl& control);  // object -> screen
   void Pull(TControl& control, int notification);  // screen -> object
   void ShowActivePage();
+  // Widens a list's auto-sized column to what the others leave of the list's width.
+  void FitColumns(HWND handle, const TListView& list);
   void FocusFirstControl();
   bool TurnPage(const MSG& msg);
   RECT Scaled(const TControl& control) const;
