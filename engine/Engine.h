@@ -22,6 +22,9 @@ class TEngine {
  public:
   TEngine(Platform& platform, TQbyConfiguration& configuration, const TLanguage& language,
           TSurfaces& surfaces);
+  ~TEngine();
+  TEngine(const TEngine&) = delete;
+  TEngine& operator=(const TEngine&) = delete;
 
   // Connecting (every connection goes through here).
   void ConnectDrives(bool Force, const std::string& Drive);
@@ -62,6 +65,10 @@ class TEngine {
   void ActionDrivesDisconnectSelectedDriveExecute();
   void ActionDrivesRemoveNetworkDriveExecute();
   void AMDrivesRemoveAllNetworkDrivesExecute();
+  // The connect that saving a drive's properties starts: at once, or, while
+  // WaitingOnServer, once the call in flight and its run have ended. A run that reaches
+  // the drive meanwhile connects it with the saved properties, and then nothing follows.
+  void ConnectSavedDrive(std::string drive);
   // The drive record of the selected drive-list row, or null.
   TNetworkDriveItem* SelectedDrive() const;
 
@@ -102,6 +109,9 @@ class TEngine {
   bool TrueCryptProgramExists();
   // True, with the line saying so, when a user's command must not start a run now.
   bool RefusedWhileWaiting();
+  // The timer of ConnectSavedDrive: connects the drives saved meanwhile once nothing is
+  // in flight any more.
+  void ConnectDeferredDrives();
 
   // Marks a run for RunInProgress for its lifetime, also when an error escapes.
   class TRunMark {
@@ -122,4 +132,6 @@ class TEngine {
   int runDepth_ = 0;
   std::function<void(NetworkEventKind)> networkEventSink_;
   std::set<std::string> unreadablePasswordsReported_;  // drive letters
+  std::set<std::string> deferredConnects_;             // drive letters
+  uint32_t deferredConnectsTimer_ = 0;
 };
