@@ -48,6 +48,7 @@ void TEngine::ConnectDrives(bool Force, const std::string& Drive) {
         const std::string& drive = item.Drive;
         // Saved before its turn came: this run connects it as saved.
         deferredConnects_.erase(drive);
+        TActivityMark connecting(*this, item, TDriveActivity::Connecting);
         ReportUnreadablePassword(item);
         try {
           location = ExpandEnvironment(platform_, item.NetworkLocation);
