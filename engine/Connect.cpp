@@ -46,6 +46,9 @@ void TEngine::ConnectDrives(bool Force, const std::string& Drive) {
       TNetworkDriveItem& item = *NetworkDrives().Items(i);
       if (Selected(item, Force, Drive)) {
         const std::string& drive = item.Drive;
+        // Saved before its turn came: this run connects it as saved.
+        deferredConnects_.erase(drive);
+        TActivityMark connecting(*this, item, TDriveActivity::Connecting);
         ReportUnreadablePassword(item);
         try {
           location = ExpandEnvironment(platform_, item.NetworkLocation);
@@ -131,4 +134,35 @@ void TEngine::ConnectDrives(bool Force, const std::string& Drive) {
     }
   }
   UpdateDriveStatus();
+}
+
+namespace {
+// How often a connect deferred by a save looks whether the call in flight has ended.
+constexpr uint32_t DeferredConnectCheckMs = 200;
+}  // namespace
+
+void TEngine::ConnectSavedDrive(std::string drive) {
+  if (!WaitingOnServer()) {
+    AddMessage(mkInformation, T(10225) + drive + " ...");
+    ConnectDrives(true, drive);
+    return;
+  }
+  // Now it would run inside the other run's call. Saved again meanwhile: still one connect.
+  if (deferredConnects_.insert(drive).second) AddMessage(mkInformation, T(10850) + drive + "'.");
+  if (deferredConnectsTimer_ == 0)
+    deferredConnectsTimer_ = platform_.ui.SetTimer(DeferredConnectCheckMs, [this] { ConnectDeferredDrives(); });
+}
+
+void TEngine::ConnectDeferredDrives() {
+  if (WaitingOnServer() || RunInProgress()) return;
+  platform_.ui.KillTimer(deferredConnectsTimer_);
+  deferredConnectsTimer_ = 0;
+  // One at a time, taken out before its run: a save during that run defers afresh.
+  while (!deferredConnects_.empty() && !platform_.ui.Ending()) {
+    const std::string drive = *deferredConnects_.begin();
+    deferredConnects_.erase(deferredConnects_.begin());
+    if (NetworkDrives().FindDrive(drive) == nullptr) continue;  // removed meanwhile
+    AddMessage(mkInformation, T(10225) + drive + " ...");
+    ConnectDrives(true, drive);
+  }
 }

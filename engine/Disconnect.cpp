@@ -1,6 +1,7 @@
 // Taking drive letters away from their network locations: disconnecting drives under
 // control, removing them from control, and cancelling mappings made by others.
 #include <exception>
+#include <optional>
 #include <string>
 
 #include "engine/Engine.h"
@@ -33,6 +34,7 @@ bool TEngine::DisconnectDrives(bool Force, const std::string& Drive) {
     ForEachRecord(NetworkDrives(), [&](TNetworkDriveItem& item) {
       if (!Selected(item, wanted)) return;
       const std::string drive = item.Drive;
+      std::optional<TActivityMark> disconnecting(std::in_place, *this, item, TDriveActivity::Disconnecting);
       try {
         const uint32_t code =
             platform_.network.CancelConnection2(drive.c_str(), win::CONNECT_UPDATE_PROFILE, Force);
@@ -68,6 +70,7 @@ bool TEngine::DisconnectDrives(bool Force, const std::string& Drive) {
         AddMessage(mkError, T(10303) + drive + "'.");
       }
       item.FreeSpace = MeasureFreeSpace(item);
+      disconnecting.reset();
       platform_.ui.ProcessMessages();
     });
   }

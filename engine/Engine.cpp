@@ -74,6 +74,10 @@ TNetworkDriveItem* TEngine::SelectedDrive() const {
   return surfaces_.DriveRows[static_cast<size_t>(row)].Drive;
 }
 
+TEngine::~TEngine() {
+  if (deferredConnectsTimer_ != 0) platform_.ui.KillTimer(deferredConnectsTimer_);
+}
+
 bool TEngine::WaitingOnServer() const { return platform_.ui.CallsInFlight() > 0; }
 
 bool TEngine::RefusedWhileWaiting() {

@@ -22,6 +22,9 @@ class TEngine {
  public:
   TEngine(Platform& platform, TQbyConfiguration& configuration, const TLanguage& language,
           TSurfaces& surfaces);
+  ~TEngine();
+  TEngine(const TEngine&) = delete;
+  TEngine& operator=(const TEngine&) = delete;
 
   // Connecting (every connection goes through here).
   void ConnectDrives(bool Force, const std::string& Drive);
@@ -51,6 +54,12 @@ class TEngine {
   // A connect, disconnect or remove run is walking the drives (events may run inside it).
   bool RunInProgress() const { return runDepth_ > 0; }
 
+  // What a run is doing to a drive right now; its row and every survey meanwhile say so.
+  enum class TDriveActivity { None, Connecting, Disconnecting };
+  TDriveActivity ActivityOf(const TNetworkDriveItem& item) const {
+    return &item == activeDrive_ ? activity_ : TDriveActivity::None;
+  }
+
   // A call or wait of a run is in flight (the main thread serves messages meanwhile): a
   // new run would interleave with it.
   bool WaitingOnServer() const;
@@ -62,6 +71,10 @@ class TEngine {
   void ActionDrivesDisconnectSelectedDriveExecute();
   void ActionDrivesRemoveNetworkDriveExecute();
   void AMDrivesRemoveAllNetworkDrivesExecute();
+  // The connect that saving a drive's properties starts: at once, or, while
+  // WaitingOnServer, once the call in flight and its run have ended. A run that reaches
+  // the drive meanwhile connects it with the saved properties, and then nothing follows.
+  void ConnectSavedDrive(std::string drive);
   // The drive record of the selected drive-list row, or null.
   TNetworkDriveItem* SelectedDrive() const;
 
@@ -94,6 +107,8 @@ class TEngine {
   TSurfaces& surfaces() { return surfaces_; }
 
  private:
+  // A drive-list row as the survey shows the drive.
+  void FillRow(TDriveRow& row, TNetworkDriveItem& item) const;
   // Free space of a drive in whole percent, -1 when unknown.
   int32_t MeasureFreeSpace(const TNetworkDriveItem& drive);
   // Says once per start that the drive goes without a stored password this account
@@ -102,6 +117,9 @@ class TEngine {
   bool TrueCryptProgramExists();
   // True, with the line saying so, when a user's command must not start a run now.
   bool RefusedWhileWaiting();
+  // The timer of ConnectSavedDrive: connects the drives saved meanwhile once nothing is
+  // in flight any more.
+  void ConnectDeferredDrives();
 
   // Marks a run for RunInProgress for its lifetime, also when an error escapes.
   class TRunMark {
@@ -115,11 +133,32 @@ class TEngine {
     TEngine& engine_;
   };
 
+  // Shows a drive's row as being connected or disconnected while a run works on it, since
+  // its calls may keep it so for as long as a server takes to answer.
+  class TActivityMark {
+   public:
+    TActivityMark(TEngine& engine, TNetworkDriveItem& item, TDriveActivity activity);
+    ~TActivityMark();
+    TActivityMark(const TActivityMark&) = delete;
+    TActivityMark& operator=(const TActivityMark&) = delete;
+
+   private:
+    TEngine& engine_;
+    TNetworkDriveItem* outerDrive_;
+    TDriveActivity outerActivity_;
+  };
+  // Rebuilds the row of the drive alone, when it is listed.
+  void RefreshRowOf(TNetworkDriveItem* item);
+
   Platform& platform_;
   TQbyConfiguration& configuration_;
   const TLanguage& language_;
   TSurfaces& surfaces_;
   int runDepth_ = 0;
+  TNetworkDriveItem* activeDrive_ = nullptr;
+  TDriveActivity activity_ = TDriveActivity::None;
   std::function<void(NetworkEventKind)> networkEventSink_;
   std::set<std::string> unreadablePasswordsReported_;  // drive letters
+  std::set<std::string> deferredConnects_;             // drive letters
+  uint32_t deferredConnectsTimer_ = 0;
 };

@@ -26,7 +26,7 @@ void AssignLowerAscii(std::string& cell, const std::string& text) {
 
 void AssignFreeSpace(std::string& cell, int32_t freeSpace) {
   if (freeSpace == -1) {
-    cell.assign("-");
+    cell.assign(1, '-');  // not "-": mingw's GCC 12 warns falsely (-Wrestrict) where this is inlined
     return;
   }
   char digits[16];
@@ -35,7 +35,9 @@ void AssignFreeSpace(std::string& cell, int32_t freeSpace) {
   cell.append(" %");
 }
 
-void FillRow(TDriveRow& row, TNetworkDriveItem& item) {
+}  // namespace
+
+void TEngine::FillRow(TDriveRow& row, TNetworkDriveItem& item) const {
   row.ImageIndex = RowImage(item.State);
   row.Drive = &item;
   row.Cells[0].assign(item.Drive);
@@ -43,9 +45,45 @@ void FillRow(TDriveRow& row, TNetworkDriveItem& item) {
   AssignLowerAscii(row.Cells[2], item.NetworkLocation);
   AssignLowerAscii(row.Cells[3], item.RealLocation);
   AssignFreeSpace(row.Cells[4], item.FreeSpace);
+  // The current location is what the call under way is about to tell.
+  switch (ActivityOf(item)) {
+    case TDriveActivity::Connecting:
+      row.ImageIndex = kImageConnecting;
+      row.Cells[3].assign(T(10851));
+      break;
+    case TDriveActivity::Disconnecting:
+      row.ImageIndex = kImageDisconnecting;
+      row.Cells[3].assign(T(10852));
+      break;
+    case TDriveActivity::None: break;
+  }
 }
 
-}  // namespace
+void TEngine::RefreshRowOf(TNetworkDriveItem* item) {
+  if (item == nullptr) return;
+  for (TDriveRow& row : surfaces_.DriveRows) {
+    if (row.Drive != item) continue;
+    FillRow(row, *item);
+    if (surfaces_.OnDriveRowsRebuilt) surfaces_.OnDriveRowsRebuilt();
+    return;
+  }
+}
+
+TEngine::TActivityMark::TActivityMark(TEngine& engine, TNetworkDriveItem& item, TDriveActivity activity)
+    : engine_(engine), outerDrive_(engine.activeDrive_), outerActivity_(engine.activity_) {
+  engine_.activeDrive_ = &item;
+  engine_.activity_ = activity;
+  engine_.RefreshRowOf(outerDrive_);
+  engine_.RefreshRowOf(&item);
+}
+
+TEngine::TActivityMark::~TActivityMark() {
+  TNetworkDriveItem* item = engine_.activeDrive_;
+  engine_.activeDrive_ = outerDrive_;
+  engine_.activity_ = outerActivity_;
+  engine_.RefreshRowOf(item);
+  if (outerDrive_ != item) engine_.RefreshRowOf(outerDrive_);
+}
 
 void TEngine::UpdateDriveStatus() {
   int32_t connected = 0, disconnected = 0, inError = 0, unknown = 0, underControl = 0;

@@ -16,6 +16,9 @@ constexpr int kImageConnected = 3;
 constexpr int kImageUnknown = 5;
 constexpr int kImageDisconnected = 6;
 constexpr int kImageError = 12;
+// A drive whose connect or disconnect is under way.
+constexpr int kImageConnecting = 18;
+constexpr int kImageDisconnecting = 4;
 
 struct TMessageRow {
   int ImageIndex = 0;

@@ -1,5 +1,6 @@
 #include "platform/ServedCalls.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -22,10 +23,22 @@ T Served(UserInterface& ui, Call call, T left) {
   return *answer;
 }
 
+// Runs call where the caller's arguments are, for a UserInterface that runs calls in
+// place: the wrapper refers to call, so nothing is copied or allocated.
+template <class T, class Call>
+T InPlace(UserInterface& ui, const Call& call, T left) {
+  T answer = left;
+  auto run = [&answer, &call] { answer = call(); };
+  return ui.RunServingMessages(std::ref(run)) ? answer : left;
+}
+
 }  // namespace
 
 uint32_t ServedNetwork::AddConnection2(const NetResource& resource, const char* password,
                                        const char* userName, uint32_t flags) {
+  if (ui_.RunsCallsInPlace())
+    return InPlace<uint32_t>(
+        ui_, [&] { return network_.AddConnection2(resource, password, userName, flags); }, win::ERROR_CANCELLED);
   Network& network = network_;
   return Served<uint32_t>(
       ui_,
@@ -43,6 +56,9 @@ uint32_t ServedNetwork::AddConnection2(const NetResource& resource, const char* 
 }
 
 uint32_t ServedNetwork::AddConnection(const char* remoteName, const char* password, const char* localName) {
+  if (ui_.RunsCallsInPlace())
+    return InPlace<uint32_t>(
+        ui_, [&] { return network_.AddConnection(remoteName, password, localName); }, win::ERROR_CANCELLED);
   Network& network = network_;
   return Served<uint32_t>(
       ui_,
@@ -53,6 +69,9 @@ uint32_t ServedNetwork::AddConnection(const char* remoteName, const char* passwo
 }
 
 uint32_t ServedNetwork::CancelConnection2(const char* name, uint32_t flags, bool force) {
+  if (ui_.RunsCallsInPlace())
+    return InPlace<uint32_t>(
+        ui_, [&] { return network_.CancelConnection2(name, flags, force); }, win::ERROR_CANCELLED);
   Network& network = network_;
   return Served<uint32_t>(
       ui_, [&network, name = Copy(name), flags, force] { return network.CancelConnection2(Pass(name), flags, force); },
@@ -64,6 +83,14 @@ uint32_t ServedNetwork::GetUniversalName(const char* localPath, std::string& uni
     uint32_t Code;
     std::string Name;
   };
+  if (ui_.RunsCallsInPlace()) {
+    // Into a name of its own: a call whose answer is dropped leaves universalName as it was.
+    std::string name;
+    const uint32_t code = InPlace<uint32_t>(
+        ui_, [&] { return network_.GetUniversalName(localPath, name); }, win::ERROR_CANCELLED);
+    if (code == win::NO_ERROR) universalName = std::move(name);
+    return code;
+  }
   Network& network = network_;
   const Answer answer = Served<Answer>(
       ui_,
@@ -78,6 +105,8 @@ uint32_t ServedNetwork::GetUniversalName(const char* localPath, std::string& uni
 }
 
 uint32_t ServedDrives::GetDriveType(const char* rootPath) {
+  if (ui_.RunsCallsInPlace())
+    return InPlace<uint32_t>(ui_, [&] { return drives_.GetDriveType(rootPath); }, win::DRIVE_UNKNOWN);
   Drives& drives = drives_;
   return Served<uint32_t>(
       ui_, [&drives, root = Copy(rootPath)] { return drives.GetDriveType(Pass(root)); }, win::DRIVE_UNKNOWN);
@@ -90,6 +119,13 @@ bool ServedDrives::GetDiskFreeSpaceEx(const char* rootPath, uint64_t& freeBytesA
     uint64_t Free;
     uint64_t Total;
   };
+  if (ui_.RunsCallsInPlace()) {
+    uint64_t free = 0, total = 0;
+    if (!InPlace<bool>(ui_, [&] { return drives_.GetDiskFreeSpaceEx(rootPath, free, total); }, false)) return false;
+    freeBytesAvailableToCaller = free;
+    totalBytes = total;
+    return true;
+  }
   Drives& drives = drives_;
   const Answer answer = Served<Answer>(
       ui_,
@@ -106,6 +142,8 @@ bool ServedDrives::GetDiskFreeSpaceEx(const char* rootPath, uint64_t& freeBytesA
 }
 
 uint32_t ServedDrives::GetFileAttributes(const char* path) {
+  if (ui_.RunsCallsInPlace())
+    return InPlace<uint32_t>(ui_, [&] { return drives_.GetFileAttributes(path); }, win::INVALID_FILE_ATTRIBUTES);
   Drives& drives = drives_;
   return Served<uint32_t>(
       ui_, [&drives, path = Copy(path)] { return drives.GetFileAttributes(Pass(path)); },

@@ -56,6 +56,9 @@ class UserInterface {
   // messages until it ends. False when the program began ending meanwhile: the call is
   // then left to finish on its own, so it must own everything it touches.
   virtual bool RunServingMessages(std::function<void()> call) = 0;
+  // True when RunServingMessages runs the call on the main thread itself: the call may
+  // then read its caller's arguments where they are.
+  virtual bool RunsCallsInPlace() const { return false; }
   // Main thread: lets milliseconds pass while serving messages (sooner when ending).
   virtual void WaitServingMessages(uint32_t milliseconds) = 0;
   // Waits of the two above now on the main thread's stack.

@@ -376,15 +376,7 @@ bool TAddNetworkDriveForm::SaveDriveProperties() {
   PreferencesHaveBeenChanged = false;
   ButtonApply.SetEnabled(false);
 
-  // Saved either way; the connect would run inside another run's call, so it waits for
-  // the keep-alive run or the user's next command.
-  if (engine_.WaitingOnServer()) {
-    engine_.AddMessage(mkWarning, engine_.T(10820));
-    return true;
-  }
-  const std::string drive = item.Drive;
-  engine_.AddMessage(mkInformation, engine_.T(10225) + drive + " ...");
-  engine_.ConnectDrives(true, drive);
+  engine_.ConnectSavedDrive(item.Drive);
   return true;
 }
 

@@ -17,7 +17,7 @@ void SimFaults::Add(const std::string& call, uint32_t code, int letterIndex, int
   injections_.push_back({call, code, letterIndex, times});
 }
 
-bool SimFaults::Take(const std::string& call, int letterIndex, uint32_t& code) {
+bool SimFaults::Take(std::string_view call, int letterIndex, uint32_t& code) {
   for (auto it = injections_.begin(); it != injections_.end(); ++it) {
     if (it->Call != call || (it->LetterIndex >= 0 && it->LetterIndex != letterIndex)) continue;
     code = it->Code;

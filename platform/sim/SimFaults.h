@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Errors a test injects into the calls of the simulated machine.
@@ -9,7 +10,7 @@ class SimFaults {
   // letterIndex -1 matches calls on any letter; times -1: every call.
   void Add(const std::string& call, uint32_t code, int letterIndex, int times);
   // The code of the first injection matching this call, used up by one; false when none.
-  bool Take(const std::string& call, int letterIndex, uint32_t& code);
+  bool Take(std::string_view call, int letterIndex, uint32_t& code);
 
  private:
   struct Injection {

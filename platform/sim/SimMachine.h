@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/DeviceChange.h"
@@ -35,7 +36,7 @@ struct SimShare {
 };
 
 struct SimNetCall {
-  std::string Call;          // "AddConnection2", "AddConnection", "CancelConnection2", "GetUniversalName"
+  std::string_view Call;     // "AddConnection2", "AddConnection", "CancelConnection2", "GetUniversalName"
   std::string LocalName;     // the letter ("H:") or path asked about
   std::string RemoteName;
   bool UserNameGiven = false;  // false: null was passed

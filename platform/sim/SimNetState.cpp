@@ -1,24 +1,45 @@
 #include "platform/sim/SimNetState.h"
 
+#include <string_view>
+
 #include "base/AsciiText.h"
 #include "platform/sim/SimText.h"
 
-std::string SimNetState::ShareKey(const std::string& path) {
-  if (path.size() < 3 || path[0] != '\\' || path[1] != '\\') return {};
+namespace {
+
+// The length of "\\server\share" at the start of path, 0 when path names no share.
+size_t ShareKeyLength(const std::string& path) {
+  if (path.size() < 3 || path[0] != '\\' || path[1] != '\\') return 0;
   const size_t serverEnd = path.find('\\', 2);
-  if (serverEnd == std::string::npos || serverEnd == 2) return {};
+  if (serverEnd == std::string::npos || serverEnd == 2) return 0;
   size_t shareEnd = path.find('\\', serverEnd + 1);
   if (shareEnd == std::string::npos) shareEnd = path.size();
-  if (shareEnd == serverEnd + 1) return {};
-  std::string key = path.substr(0, shareEnd);
-  for (char& c : key)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+  if (shareEnd == serverEnd + 1) return 0;
+  return shareEnd;
+}
+
+char LowerAsciiChar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
+
+}  // namespace
+
+std::string SimNetState::ShareKey(const std::string& path) {
+  std::string key = path.substr(0, ShareKeyLength(path));
+  for (char& c : key) c = LowerAsciiChar(c);
   return key;
 }
 
 SimShare* SimNetState::ShareOf(const std::string& path) {
   if (Shares.empty()) return nullptr;
-  auto found = Shares.find(ShareKey(path));
+  // Every simulated call looks its share up: the key is made on the stack when it fits.
+  const size_t length = ShareKeyLength(path);
+  if (length == 0) return nullptr;
+  char key[128];
+  if (length > sizeof key) {
+    auto found = Shares.find(ShareKey(path));
+    return found == Shares.end() ? nullptr : found->second.get();
+  }
+  for (size_t i = 0; i < length; ++i) key[i] = LowerAsciiChar(path[i]);
+  auto found = Shares.find(std::string_view(key, length));
   return found == Shares.end() ? nullptr : found->second.get();
 }
 
@@ -40,6 +61,7 @@ bool SimNetState::ServerKnown(const std::string& server) const {
 }
 
 bool SimNetState::ServerReachable(const std::string& server) const {
+  if (Unreachable.empty()) return true;
   auto it = Unreachable.find(LowerAscii(server));
   return it == Unreachable.end() || !it->second;
 }

@@ -30,7 +30,7 @@ struct SimLetter {
 struct SimNetState {
   std::array<SimLetter, 26> Letters;
   // By ShareKey, so that the calls find their share without comparing every name.
-  std::map<std::string, std::unique_ptr<SimShare>> Shares;
+  std::map<std::string, std::unique_ptr<SimShare>, std::less<>> Shares;
   std::map<std::string, bool> Unreachable;  // lower-case server name -> off the network
   uint32_t DelayMs = 0;
   std::string LoggedOnUser = "alice";

@@ -13,23 +13,23 @@ int LetterOf(const std::string& localName) {
 }
 }  // namespace
 
-uint32_t SimNetwork::Finish(SimNetCall call, int letterIndex,
-                            const std::function<uint32_t(SimNetCall&)>& work) {
+template <class Work>
+uint32_t SimNetwork::Finish(SimNetCall call, int letterIndex, const Work& work) {
   call.AtMs = clock_.NowMs();
-  // A blocking call: the caller's thread is held for the delay.
+  // A blocking call: the caller's thread is held for the delay, without the state; a call
+  // without one does its work under the same hold of the state.
+  std::unique_lock<std::mutex> lock(state_.Guard);
   uint32_t delay = state_.DelayMs;
-  {
-    std::lock_guard<std::mutex> lock(state_.Guard);
-    const SimShare* share = ShareOfCall(call, letterIndex);
-    if (share != nullptr) delay += share->DelayMs;
-  }
+  const SimShare* share = ShareOfCall(call, letterIndex);
+  if (share != nullptr) delay += share->DelayMs;
   if (delay > 0) {
+    lock.unlock();
     if (delayWait_)
       delayWait_(delay);
     else
       clock_.Sleep(delay);
+    lock.lock();
   }
-  std::lock_guard<std::mutex> lock(state_.Guard);
   uint32_t code = 0;
   call.Result = faults_.Take(call.Call, letterIndex, code) ? code : work(call);
   const uint32_t result = call.Result;
@@ -83,7 +83,7 @@ uint32_t SimNetwork::GetUniversalName(const char* localPath, std::string& univer
   return Finish(std::move(call), index, [&](SimNetCall& made) {
     if (index < 0 || !state_.Letters[index].Mapped) return win::ERROR_NOT_CONNECTED;
     // A mapping whose server is away still has its remote name.
-    universalName = state_.Letters[index].Remote + made.LocalName.substr(2);
+    universalName.assign(state_.Letters[index].Remote).append(made.LocalName, 2);
     made.RemoteName = universalName;
     return win::NO_ERROR;
   });

@@ -29,6 +29,7 @@ class SimUserInterface : public UserInterface {
   // The call runs in place; a delay inside it passes through WaitServingMessages, so the
   // main thread serves its messages while simulated time moves on.
   bool RunServingMessages(std::function<void()> call) override;
+  bool RunsCallsInPlace() const override { return true; }
   void WaitServingMessages(uint32_t milliseconds) override;
   int CallsInFlight() const override { return inFlight_; }
   void SetEnding(bool ending) override { ending_ = ending; }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/AsciiText.h"
 #include "engine/HeartBeatThread.h"
 #include "support/TestApp.h"
 
@@ -23,6 +24,13 @@ int CountOf(const std::vector<std::string>& lines, const std::string& line) {
 }
 
 struct NestedRuns : ::testing::Test, TestMachine {};
+
+// The drive-list row of the drive as the window shows it: picture | current location.
+std::string RowShown(const TestApp& app, const std::string& drive) {
+  for (const TDriveRow& row : app.surfaces.DriveRows)
+    if (row.Cells[0] == drive) return std::to_string(row.ImageIndex) + " | " + row.Cells[3];
+  return "not listed";
+}
 
 }  // namespace
 
@@ -127,7 +135,9 @@ TEST_F(NestedRuns, ExitInsideAKeepAliveRunNestedInTheUsersRunUnwindsBoth) {
 }
 
 // While a call waits on its server the main thread serves its messages, so the user's
-// commands arrive in the middle of a drive: none of them may start a run of its own.
+// commands arrive in the middle of a drive: none of them may start a run of its own. The
+// drive's row says meanwhile that it is being connected (or disconnected), also through a
+// survey made in the middle of the call, and shows what the call found once it is over.
 TEST_F(NestedRuns, CommandsWhileACallWaitsOnItsServerAreRefusedAndTheRunGoesOnAlone) {
   app.StartWithShares({{"H:", kMedia}, {"K:", kOffice}});
   app.engine.UpdateDriveStatus();
@@ -142,10 +152,16 @@ TEST_F(NestedRuns, CommandsWhileACallWaitsOnItsServerAreRefusedAndTheRunGoesOnAl
     if (tried) return;
     tried = true;
     EXPECT_EQ(CountCalls(pc, "AddConnection2", "H:"), 0);  // still in flight
+    const std::string connecting = std::to_string(kImageConnecting) + " | " + app.T(10851);
+    EXPECT_EQ(RowShown(app, "H:"), connecting);
+    EXPECT_EQ(RowShown(app, "K:"), std::to_string(kImageUnknown) + " | ");
     app.engine.ActionDrivesConnectDrivesExecute();
     app.engine.ActionDrivesDisconnectSelectedDriveExecute();
     app.engine.ActionDrivesConnectSelectedDriveExecute();
     app.engine.AMDrivesRemoveAllNetworkDrivesExecute();  // refused before its question
+    app.engine.UpdateDriveStatus();  // a survey in the middle of the call
+    EXPECT_EQ(RowShown(app, "H:"), connecting);
+    EXPECT_EQ(app.engine.NrOfDrivesUnknown, 2) << "counted as last known";
   };
 
   app.engine.ActionDrivesConnectDrivesExecute();
@@ -167,10 +183,22 @@ TEST_F(NestedRuns, CommandsWhileACallWaitsOnItsServerAreRefusedAndTheRunGoesOnAl
   EXPECT_FALSE(app.engine.WaitingOnServer());
   EXPECT_FALSE(pc.BusyCursor());
 
+  EXPECT_EQ(RowShown(app, "H:"), std::to_string(kImageConnected) + " | " + kMedia);
+
   // Once the calls are over the same command runs.
+  pc.FindShare(kOffice)->DelayMs = 12000;
+  std::string shownWhileDisconnecting;
+  pc.OnProcessMessages = [&] {
+    if (app.engine.WaitingOnServer() && shownWhileDisconnecting.empty())
+      shownWhileDisconnecting = RowShown(app, "K:");
+  };
   app.Select("K:");
   app.engine.ActionDrivesDisconnectSelectedDriveExecute();
+  pc.OnProcessMessages = nullptr;
   EXPECT_EQ(pc.MappingOf('K'), "");
+  EXPECT_EQ(shownWhileDisconnecting, std::to_string(kImageDisconnecting) + " | " + app.T(10852));
+  EXPECT_EQ(RowShown(app, "K:"), std::to_string(kImageDisconnected) + " | " + LowerAscii(app.T(10034)));
+  EXPECT_EQ(RowShown(app, "H:"), std::to_string(kImageConnected) + " | " + kMedia);
 }
 
 // The mount delay is a wait during which the window is served, not a sleep: the keep-alive

@@ -525,16 +525,26 @@ TEST_F(Dialogs, SavingWhileTheKeepAliveTimerConnectedAnotherDriveKeepsThatDrives
 }  // namespace
 
 // The dialog opened and saved while a run's call waits on its server: the edit is taken
-// at once, but its connect would run inside that call, so it is left with a line saying
-// why; the run in flight finishes as it began.
-TEST_F(Dialogs, SavingADriveWhileACallWaitsKeepsTheEditAndLeavesTheConnectToLater) {
+// at once; its connect would run inside that call, so it waits for the call and its run
+// to end. A drive the run reaches after the save is connected as saved by the run itself,
+// and nothing more follows; the drive whose call was in flight is connected again with
+// what was saved once the run is over, once.
+TEST_F(Dialogs, SavingADriveWhileACallWaitsKeepsTheEditAndConnectsItOnceTheRunHasEnded) {
+  const std::string archive = R"(\\nas\archive)";
   StartWith({{"H:", kMedia}, {"K:", kOffice}});
+  pc.AddShare(archive);
   pc.FindShare(kMedia)->DelayMs = 12000;
   app.NewMessages();
   bool edited = false;
   pc.OnProcessMessages = [&] {
     if (edited || !app.engine.WaitingOnServer()) return;
     edited = true;
+    EditDrive("H:", [&](TAddNetworkDriveForm& form) {
+      form.ComboBoxNetworkLocationHistoryList.Type(archive);
+      form.ButtonApply.Click();
+      form.EditNetworkName.Type("Archive");
+      form.ButtonOK.Click();  // a second save of the same drive: still one line, one connect
+    });
     EditDrive("K:", [&](TAddNetworkDriveForm& form) {
       form.EditNetworkName.Type("Office");
       form.ButtonOK.Click();
@@ -547,9 +557,22 @@ TEST_F(Dialogs, SavingADriveWhileACallWaitsKeepsTheEditAndLeavesTheConnectToLate
   ASSERT_TRUE(edited);
   EXPECT_FALSE(properties->Showing());
   EXPECT_EQ(app.Drive("K:").NetworkName, "Office");
+  EXPECT_EQ(app.Drive("H:").NetworkLocation, archive);
   EXPECT_TRUE(app.engine.PreferencesHaveBeenChanged);
-  EXPECT_THAT(app.NewMessages(), ::testing::ElementsAre(app.T(10226), app.T(10820), app.T(10300) + "H:'.",
-                                                        app.T(10300) + "K:'."));
+  EXPECT_THAT(app.NewMessages(), ElementsAre(app.T(10226), app.T(10850) + "H:'.", app.T(10850) + "K:'.", app.T(10300) + "H:'.", app.T(10300) + "K:'."));
+  EXPECT_EQ(pc.MappingOf('H'), kMedia) << "the run in flight finishes as it began";
+  EXPECT_FALSE(app.engine.WaitingOnServer());
+
+  pc.Advance(1000);  // the run is over: the saved drive connects
+  EXPECT_THAT(app.NewMessages(), ElementsAre(app.T(10225) + "H: ...", app.T(10229) + "H:' ...",
+                                             app.T(10300) + "H:'."));
+  EXPECT_EQ(pc.MappingOf('H'), archive);
+  EXPECT_EQ(app.Drive("H:").State, dsConnected);
+  EXPECT_EQ(CountCalls(pc, "AddConnection2", "H:"), 2);  // the run's, then the save's
   EXPECT_EQ(CountCalls(pc, "AddConnection2", "K:"), 1);  // by the run, once
   EXPECT_EQ(app.Drive("K:").State, dsConnected);
+
+  pc.Advance(5 * 60000);
+  EXPECT_THAT(app.NewMessages(), IsEmpty()) << "nothing is done twice";
+  EXPECT_EQ(CountCalls(pc, "AddConnection2", "H:"), 2);
 }
