@@ -49,6 +49,14 @@ int IndexOfEntry(const Entries& entries, const void* entry) {
   return -1;
 }
 
+// The same after a question or nested dialog: -1 as well when the dialog has moved on to
+// another drive meanwhile.
+template <typename Entries>
+int IndexAfterwards(const TNetworkDriveItem* shown, const TNetworkDriveItem* drive, const Entries& entries,
+                    const void* entry) {
+  return shown == drive ? IndexOfEntry(entries, entry) : -1;
+}
+
 // Where the entry a row refers to stands in its list (rows skip entries with empty fields).
 template <typename Entries>
 int PositionOf(const TListView& view, int row, const Entries& entries) {
@@ -439,7 +447,7 @@ void TAddNetworkDriveForm::ButtonProgramEditClick() {
   runProgramForm_.EditRunProgram.SetText(edited->Program);
   runProgramForm_.EditParameters.SetText(edited->Parameters);
   if (runProgramForm_.ShowModal() != mrOk) return;
-  const int now = NetworkDriveItem == drive ? IndexOfEntry(drive->RunProgramsList, edited) : -1;
+  const int now = IndexAfterwards(NetworkDriveItem, drive, drive->RunProgramsList, edited);
   if (now < 0) return;  // removed meanwhile: there is nothing left to change
   TRunProgramItem& program = *drive->RunProgramsList[static_cast<size_t>(now)];
   program.Program = runProgramForm_.EditRunProgram.Text();
@@ -454,7 +462,7 @@ void TAddNetworkDriveForm::ButtonProgramRemoveClick() {
   TNetworkDriveItem* drive = NetworkDriveItem;
   const TRunProgramItem* doomed = drive->RunProgramsList[static_cast<size_t>(position)].get();
   if (Ask(engine_.T(10459) + doomed->Program + "' ?") != win::IDYES) return;
-  const int now = NetworkDriveItem == drive ? IndexOfEntry(drive->RunProgramsList, doomed) : -1;
+  const int now = IndexAfterwards(NetworkDriveItem, drive, drive->RunProgramsList, doomed);
   if (now < 0) return;  // already removed while the question was open
   drive->RunProgramsList.erase(drive->RunProgramsList.begin() + now);
   FillRunProgramsList();
@@ -536,7 +544,7 @@ void TAddNetworkDriveForm::ButtonVolumeEditClick() {
   trueCryptVolumeForm_.EditPassword.SetText(edited->Password);
   trueCryptVolumeForm_.EditCommandlineOptions.SetText(edited->Options);
   if (trueCryptVolumeForm_.ShowModal() != mrOk) return;
-  const int now = NetworkDriveItem == drive ? IndexOfEntry(drive->TrueCryptVolumesList, edited) : -1;
+  const int now = IndexAfterwards(NetworkDriveItem, drive, drive->TrueCryptVolumesList, edited);
   if (now < 0) return;  // removed meanwhile: there is nothing left to change
   TTrueCryptVolumeItem& volume = *drive->TrueCryptVolumesList[static_cast<size_t>(now)];
   volume.Drive = trueCryptVolumeForm_.SelectedDrive();
@@ -553,7 +561,7 @@ void TAddNetworkDriveForm::ButtonVolumeRemoveClick() {
   TNetworkDriveItem* drive = NetworkDriveItem;
   const TTrueCryptVolumeItem* doomed = drive->TrueCryptVolumesList[static_cast<size_t>(position)].get();
   if (Ask(engine_.T(10461) + doomed->Volume + "' ?") != win::IDYES) return;
-  const int now = NetworkDriveItem == drive ? IndexOfEntry(drive->TrueCryptVolumesList, doomed) : -1;
+  const int now = IndexAfterwards(NetworkDriveItem, drive, drive->TrueCryptVolumesList, doomed);
   if (now < 0) return;  // already removed while the question was open
   drive->TrueCryptVolumesList.erase(drive->TrueCryptVolumesList.begin() + now);
   FillTrueCryptVolumesList();
