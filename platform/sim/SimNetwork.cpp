@@ -1,5 +1,7 @@
 #include "platform/sim/SimNetwork.h"
 
+#include <cstddef>
+
 #include "platform/WinTypes.h"
 #include "base/AsciiText.h"
 #include "platform/sim/SimText.h"
@@ -33,6 +35,8 @@ uint32_t SimNetwork::Finish(SimNetCall call, int letterIndex, const Work& work) 
   uint32_t code = 0;
   call.Result = faults_.Take(call.Call, letterIndex, code) ? code : work(call);
   const uint32_t result = call.Result;
+  if (journalLimit_ > 0 && calls_.size() >= journalLimit_)
+    calls_.erase(calls_.begin(), calls_.begin() + static_cast<std::ptrdiff_t>(journalLimit_ / 2));
   calls_.push_back(std::move(call));
   return result;
 }

@@ -21,8 +21,11 @@
 // tests and the real one in the simulated-network build.
 class SimNetwork : public Network {
  public:
-  SimNetwork(SimNetState& state, SimFaults& faults, Clock& clock, std::vector<SimNetCall>& calls)
-      : state_(state), faults_(faults), clock_(clock), calls_(calls) {}
+  // calls is the journal of every call; with a limit, only the newest calls are kept
+  // (a program that runs for weeks would otherwise keep them all).
+  SimNetwork(SimNetState& state, SimFaults& faults, Clock& clock, std::vector<SimNetCall>& calls,
+             size_t journalLimit = 0)
+      : state_(state), faults_(faults), clock_(clock), calls_(calls), journalLimit_(journalLimit) {}
 
   uint32_t AddConnection2(const NetResource& resource, const char* password, const char* userName,
                           uint32_t flags) override;
@@ -47,5 +50,6 @@ class SimNetwork : public Network {
   SimFaults& faults_;
   Clock& clock_;
   std::vector<SimNetCall>& calls_;
+  size_t journalLimit_;
   std::function<void(uint32_t)> delayWait_;
 };

@@ -41,6 +41,8 @@ class SimulatedNetwork {
 
   // What the letters and shares look like now ("" when the letter is not mapped).
   std::string MappingOf(char letter) const;
+  // The newest calls, at most kJournalLimit of them.
+  static constexpr size_t kJournalLimit = 4096;
   std::vector<SimNetCall> NetCalls;
 
  private:

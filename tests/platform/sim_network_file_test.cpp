@@ -141,6 +141,14 @@ TEST(SimulatedNetworkBuild, SharesAnswerAsTheFileSays) {
   EXPECT_EQ(wnet.AddConnection2(Resource("V:", "\\\\nas\\vault"), "wrong", "bob", 0), ERROR_LOGON_FAILURE);
   EXPECT_EQ(wnet.AddConnection2(Resource("V:", "\\\\nas\\vault"), nullptr, "bob", 0), ERROR_LOGON_FAILURE);
   EXPECT_EQ(wnet.AddConnection2(Resource("V:", "\\\\nas\\vault"), "\"it's\xE9\"", "bob", 0), NO_ERROR);
+
+  // Weeks of keep-alive calls keep only the newest in the journal, the last one last.
+  std::string remote;
+  for (size_t i = 0; i < 3 * SimulatedNetwork::kJournalLimit; ++i) wnet.GetUniversalName("V:", remote);
+  EXPECT_LE(net.NetCalls.size(), SimulatedNetwork::kJournalLimit);
+  EXPECT_GE(net.NetCalls.size(), SimulatedNetwork::kJournalLimit / 2);
+  EXPECT_EQ(wnet.CancelConnection2("V:", 0, false), NO_ERROR);
+  EXPECT_EQ(net.NetCalls.back().Call, "CancelConnection2");
 }
 
 TEST(SimulatedNetworkBuild, EditsChangeSharesAndVanishDropsMappingsWithANotification) {
