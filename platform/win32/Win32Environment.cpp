@@ -1,16 +1,22 @@
 #include "platform/win32/Win32Environment.h"
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/win32/WideFileName.h"
 #include "platform/win32/WindowsApi.h"
 
-bool Win32Environment::GetVariable(const std::string& name, std::string& value) {
-  std::vector<char> buffer(256);
+namespace {
+
+// A variable's value, read with the buffer grown to the size the call asks for; false when
+// the variable is not set. read(buffer, size) is GetEnvironmentVariable of either width.
+template <typename Char, typename Read>
+bool ReadVariable(const Read& read, std::basic_string<Char>& value) {
+  std::vector<Char> buffer(MAX_PATH);
   for (;;) {
     SetLastError(ERROR_SUCCESS);
-    const DWORD length = GetEnvironmentVariableA(name.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+    const DWORD length = read(buffer.data(), static_cast<DWORD>(buffer.size()));
     if (length == 0) {
       // 0 is also the length of a variable that is set but empty.
       if (GetLastError() == ERROR_ENVVAR_NOT_FOUND) return false;
@@ -25,6 +31,13 @@ bool Win32Environment::GetVariable(const std::string& name, std::string& value) 
   }
 }
 
+}  // namespace
+
+bool Win32Environment::GetVariable(const std::string& name, std::string& value) {
+  return ReadVariable([&](char* buffer, DWORD size) { return GetEnvironmentVariableA(name.c_str(), buffer, size); },
+                      value);
+}
+
 std::string Win32Environment::ExpandEnvironmentStrings(const std::string& text) {
   std::vector<char> buffer(text.size() + 256);
   for (;;) {
@@ -37,21 +50,12 @@ std::string Win32Environment::ExpandEnvironmentStrings(const std::string& text) 
 
 bool Win32Environment::GetFolderVariable(const std::string& name, std::string& folder) {
   const std::wstring wideName = WideFileName(name);
-  std::vector<wchar_t> buffer(MAX_PATH);
-  for (;;) {
-    SetLastError(ERROR_SUCCESS);
-    const DWORD length = GetEnvironmentVariableW(wideName.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length == 0) {
-      if (GetLastError() == ERROR_ENVVAR_NOT_FOUND) return false;
-      folder.clear();
-      return true;
-    }
-    if (length < buffer.size()) {
-      folder = Utf8FileName(buffer.data(), length);
-      return true;
-    }
-    buffer.resize(length + 1);  // length counts the NUL when the buffer was too small
-  }
+  std::wstring wide;
+  if (!ReadVariable([&](wchar_t* buffer, DWORD size) { return GetEnvironmentVariableW(wideName.c_str(), buffer, size); },
+                    wide))
+    return false;
+  folder = Utf8FileName(wide.data(), wide.size());
+  return true;
 }
 
 std::string Win32Environment::ExecutablePath() {
