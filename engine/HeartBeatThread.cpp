@@ -57,7 +57,8 @@ class THeartBeatThread::TKeepTime : public std::enable_shared_from_this<TKeepTim
   // What follows a run: the schedule reacts to its outcome. An event run that failed
   // starts the short schedule over at attempt 1.
   void AfterRun(bool eventRun);
-  void RanLocked(uint64_t armedBefore);
+  // True when it moved the timer's due time.
+  bool RanLocked(uint64_t armedBefore, bool moveDue = true);
   // Runs fn on the main thread. False when the thread is ending, before or after the
   // call: the owner may be gone by then, so nothing of the engine may be touched.
   bool Synchronize(const std::function<void()>& fn);
@@ -278,30 +279,23 @@ void THeartBeatThread::TKeepTime::PostHeartBeatTimer(int64_t startMs) {
 void THeartBeatThread::TKeepTime::HeartBeatTimerEnded(uint64_t armedBefore, int64_t startMs) {
   std::lock_guard<std::mutex> lock(mutex_);
   tickRunning_ = false;
-  const int64_t end = platform_.clock.NowMs();
-  // Runs slower than a second count the next interval from their end, so runs slower than
-  // the interval (servers that time out) never follow each other without a pause; a quick
-  // one keeps the due time set when it started, within a second of the same.
-  const bool slow = end - startMs > 1000;
-  if (slow) {
-    RanLocked(armedBefore);
-  } else {
-    lastRunEndMs_ = end;
-    if (pendingEvents_ != 0) eventDueMs_ = std::max(eventDueMs_, end + NetworkEventDelay);
-  }
-  if (waitingForTick_ || (slow && armCount_ == armedBefore)) {
+  // A quick run keeps the due time set when it started, within a second of the same.
+  const bool moved = RanLocked(armedBefore, platform_.clock.NowMs() - startMs > 1000);
+  if (waitingForTick_ || moved) {
     waitingForTick_ = false;
     platform_.clock.Wake(wake_);
   }
 }
 
-void THeartBeatThread::TKeepTime::RanLocked(uint64_t armedBefore) {
+bool THeartBeatThread::TKeepTime::RanLocked(uint64_t armedBefore, bool moveDue) {
   const int64_t end = platform_.clock.NowMs();
   lastRunEndMs_ = end;
   // The next interval counts from the end of this run, so runs slower than the interval
   // (servers that time out) never follow each other without a pause.
-  if (armCount_ == armedBefore) dueMs_ = end + intervalMs_;
+  const bool moved = moveDue && armCount_ == armedBefore;
+  if (moved) dueMs_ = end + intervalMs_;
   if (pendingEvents_ != 0) eventDueMs_ = std::max(eventDueMs_, end + NetworkEventDelay);
+  return moved;
 }
 
 bool THeartBeatThread::TKeepTime::Synchronize(const std::function<void()>& fn) {
