@@ -19,11 +19,8 @@ work=$build/perf
 export WINEPREFIX=$work/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$work/app"
 cp "$build/Quillbay.exe" "$build/Languages.ini" "$build/tests/BareTray.exe" "$work/app/"
-if [ ! -d "$WINEPREFIX" ]; then
-  if [ -f "$build/wineprefix/system.reg" ]; then cp -a "$build/wineprefix" "$WINEPREFIX"; else wineboot -i >/dev/null 2>&1; fi
-fi
-appdata=$(find "$WINEPREFIX/drive_c/users" -maxdepth 1 -mindepth 1 -type d ! -name Public | head -n 1)/AppData/Roaming
-mkdir -p "$appdata"
+. "$(dirname "$0")/prefix.sh"
+prepare_prefix "$build"
 printf '[Preferences]\r\nFirstTimeUsage=0\r\nMinimizeOnStartup=1\r\nConnectNetworkDrivesOnStartup=0\r\nStartAutomaticallyByWindows=0\r\n' >"$appdata/Quillbay.ini"
 ln -sfn "$work/app" "$WINEPREFIX/drive_c/perf"
 wineserver -p 600

@@ -13,11 +13,8 @@ work=$build/perf
 export WINEPREFIX=$work/wineprefix WINEDEBUG=-all
 mkdir -p "$work/app"
 cp "$build/Quillbay.exe" "$build/Languages.ini" "$build/tests/BareTray.exe" "$build/tests/QuillbayProbe.exe" "$work/app/"
-if [ ! -d "$WINEPREFIX" ]; then
-  if [ -f "$build/wineprefix/system.reg" ]; then cp -a "$build/wineprefix" "$WINEPREFIX"; else wineboot -i >/dev/null 2>&1; fi
-fi
-appdata=$(find "$WINEPREFIX/drive_c/users" -maxdepth 1 -mindepth 1 -type d ! -name Public | head -n 1)/AppData/Roaming
-mkdir -p "$appdata"
+. "$(dirname "$0")/prefix.sh"
+prepare_prefix "$build"
 printf '[Preferences]\r\nFirstTimeUsage=0\r\nMinimizeOnStartup=1\r\nConnectNetworkDrivesOnStartup=0\r\nStartAutomaticallyByWindows=0\r\n' >"$appdata/Quillbay.ini"
 wineserver -p 60  # one server for every start, as on a running Windows
 measure() { wine "$work/app/QuillbayProbe.exe" measure "C:\\perf\\$1" 2>/dev/null | tr -d '\r'; }

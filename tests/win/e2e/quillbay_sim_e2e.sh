@@ -16,11 +16,9 @@ rm -rf "$work/app"
 mkdir -p "$work/app"
 cp "$build/QuillbaySim.exe" "$build/Languages.ini" "$build/QBYHelp.chm" "$work/app/"
 cp "$build/tests/QuillbayProbe.exe" "$build/tests/PlantedLibrary.dll" "$work/"
-if [ ! -d "$WINEPREFIX" ]; then
-  # The test program's prefix, when it exists, saves the minute a new one takes.
-  if [ -f "$build/wineprefix/system.reg" ]; then cp -a "$build/wineprefix" "$WINEPREFIX"; else wineboot -i >/dev/null 2>&1; fi
-fi
-config=$(find "$WINEPREFIX/drive_c/users" -maxdepth 1 -mindepth 1 -type d ! -name Public | head -n 1)/AppData/Roaming/Quillbay.ini
+. "$(dirname "$0")/prefix.sh"
+prepare_prefix "$build"
+config=$appdata/Quillbay.ini
 net=$work/app/SimulatedNetwork.ini
 
 probe() { timeout 60 wine "$work/QuillbayProbe.exe" "$@" 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }

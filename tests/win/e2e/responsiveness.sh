@@ -12,11 +12,8 @@ export WINEPREFIX=$work/wineprefix WINEDEBUG=-all
 rm -rf "$work/app"
 mkdir -p "$work/app"
 cp "$build/QuillbaySim.exe" "$build/Languages.ini" "$build/tests/QuillbayProbe.exe" "$work/app/"
-if [ ! -d "$WINEPREFIX" ]; then
-  if [ -f "$build/wineprefix/system.reg" ]; then cp -a "$build/wineprefix" "$WINEPREFIX"; else wineboot -i >/dev/null 2>&1; fi
-fi
-appdata=$(find "$WINEPREFIX/drive_c/users" -maxdepth 1 -mindepth 1 -type d ! -name Public | head -n 1)/AppData/Roaming
-mkdir -p "$appdata"
+. "$(dirname "$0")/prefix.sh"
+prepare_prefix "$build"
 wineserver -p 120  # one server for the whole session
 probe() { timeout 90 wine "$work/app/QuillbayProbe.exe" "$@" 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 # The window shown, H: on \\nas\media, not connected at start: the test connects it.
