@@ -15,6 +15,7 @@
 #include "resources/ResourceIds.h"
 #include "ui/AccessKeys.h"
 #include "ui/DriveListDrawing.h"
+#include "ui/win32/CommonControls.h"
 
 namespace {
 
@@ -127,8 +128,7 @@ void TWin32MainWindow::Create() {
   createWhenNeeded_ = false;
   if (ready_) return;
   CreateFrame();
-  INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_COOL_CLASSES};
-  InitCommonControlsEx(&controls);
+  CommonControls();
   for (TAction* action : form_.Actions()) actions_.push_back(action);
   SyncTray();
   networkEvents_.Register(window_);
@@ -204,7 +204,7 @@ void TWin32MainWindow::Destroy() {
   for (HICON icon : trayIcons_)
     if (icon != nullptr) DestroyIcon(icon);
   trayIcons_.clear();
-  if (images_ != nullptr) ImageList_Destroy(images_);
+  if (images_ != nullptr) CommonControls().ImageList_Destroy(images_);
   images_ = nullptr;
   if (font_ != nullptr) DeleteObject(font_);
   font_ = nullptr;
@@ -215,10 +215,11 @@ void TWin32MainWindow::Destroy() {
 // --- Building ---
 
 void TWin32MainWindow::CreateImageList() {
-  images_ = ImageList_Create(kIconSize, kIconSize, ILC_COLOR32 | ILC_MASK, TMainForm::MainImageCount, 0);
+  images_ =
+      CommonControls().ImageList_Create(kIconSize, kIconSize, ILC_COLOR32 | ILC_MASK, TMainForm::MainImageCount, 0);
   for (int image : form_.ImageListMain32b.Images) {
     HICON icon = LoadMainIcon(image, kIconSize);
-    ImageList_AddIcon(images_, icon);
+    CommonControls().ImageList_ReplaceIcon(images_, -1, icon);
     if (icon != nullptr) DestroyIcon(icon);
   }
 }
@@ -730,9 +731,9 @@ LRESULT TWin32MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       auto& item = *reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
       if (item.CtlType != ODT_MENU || item.itemData == 0) break;
       const int top = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - kIconSize) / 2;
-      ImageList_DrawEx(images_, static_cast<int>(item.itemData) - 1, item.hDC, item.rcItem.left, top, 0, 0,
-                       CLR_NONE, CLR_DEFAULT, (item.itemState & ODS_GRAYED) ? ILD_TRANSPARENT | ILD_BLEND50
-                                                                             : ILD_TRANSPARENT);
+      const UINT style = (item.itemState & ODS_GRAYED) ? ILD_TRANSPARENT | ILD_BLEND50 : ILD_TRANSPARENT;
+      CommonControls().ImageList_DrawEx(images_, static_cast<int>(item.itemData) - 1, item.hDC, item.rcItem.left, top,
+                                        0, 0, CLR_NONE, CLR_DEFAULT, style);
       return TRUE;
     }
     case WM_GETMINMAXINFO: {

@@ -9,6 +9,7 @@
 #include "platform/win32/Win32UserInterface.h"
 #include "resources/ResourceIds.h"
 #include "ui/Layout.h"
+#include "ui/win32/CommonControls.h"
 
 std::function<void(TWin32Window&)> TWin32Window::OnShown;
 
@@ -31,9 +32,7 @@ HIMAGELIST ImagesNamed(const std::string& name) {
 void RegisterClassOnce() {
   static bool done = false;
   if (done) return;
-  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_USEREX_CLASSES |
-                                                        ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS};
-  InitCommonControlsEx(&controls);
+  CommonControls();
   WNDCLASSA windowClass = {};
   windowClass.lpfnWndProc = DefWindowProcA;  // replaced per window at creation
   windowClass.hInstance = GetModuleHandleA(nullptr);
@@ -653,7 +652,7 @@ LRESULT TWin32Window::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                                                         IMAGE_ICON, width, height, LR_SHARED)))
             DrawIconEx(draw->hDC, 0, 0, icon, width, height, 0, nullptr, DI_NORMAL);
         } else if (HIMAGELIST images = ImagesNamed(image.Images); images && image.ImageIndex >= 0) {
-          ImageList_Draw(images, image.ImageIndex, draw->hDC, 0, 0, ILD_TRANSPARENT);
+          CommonControls().ImageList_Draw(images, image.ImageIndex, draw->hDC, 0, 0, ILD_TRANSPARENT);
         }
       }
       return TRUE;
@@ -740,15 +739,15 @@ HIMAGELIST SmallIcons(int first, int count) {
   HDC screen = GetDC(nullptr);
   const int size = MulDiv(16, GetDeviceCaps(screen, LOGPIXELSY), 96);
   ReleaseDC(nullptr, screen);
-  HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, count, 0);
+  HIMAGELIST list = CommonControls().ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, count, 0);
   for (int i = 0; i < count; ++i) {
     auto icon = static_cast<HICON>(
         LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(first + i), IMAGE_ICON, size, size, 0));
     if (!icon) {
-      ImageList_Destroy(list);
+      CommonControls().ImageList_Destroy(list);
       return nullptr;
     }
-    ImageList_AddIcon(list, icon);
+    CommonControls().ImageList_ReplaceIcon(list, -1, icon);
     DestroyIcon(icon);
   }
   return list;

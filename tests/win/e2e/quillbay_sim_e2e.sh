@@ -57,7 +57,7 @@ until_true() {  # $1: seconds, $2..: command
 has_drive() { probe drives | grep -q -- "$1"; }
 has_message() { probe messages | grep -q -- "$1"; }
 export -f probe start cleanup network check until_true has_drive has_message
-export work net config
+export work net config build
 
 first_run() {
   rm -f "$config"
@@ -222,7 +222,19 @@ any_folder_name() {
 
 planted_library_cleanup() { rm -f "$work/app/hhctrl.ocx" "$work/app/hhctrl.ocx.loaded"; }
 
-export -f any_folder_name planted_library help_with_f1 first_run second_run offline_and_back back_within_seconds dropped_from_outside second_instance end_of_session slow_share
+# Every library a program imports is loaded, and its start-up code run, before the program's
+# first line: the controls library (some 30 ms under Wine) waits for the first window that
+# has controls, so that the icon answers as soon as a bare tray program's.
+start_libraries() {
+  local exe imports
+  for exe in Quillbay.exe QuillbaySim.exe; do
+    imports=$(x86_64-w64-mingw32-objdump -p "$build/$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'a-z' 'A-Z' | sort | tr '\n' ' ')
+    check "$exe imports only what its start needs (it imports $imports)" \
+      test "$imports" = "ADVAPI32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL OLE32.DLL SHELL32.DLL USER32.DLL " || return 1
+  done
+}
+
+export -f start_libraries any_folder_name planted_library help_with_f1 first_run second_run offline_and_back back_within_seconds dropped_from_outside second_instance end_of_session slow_share
 
 only=${2:-}
 if [ -n "$only" ]; then
@@ -242,6 +254,7 @@ scenario "end of the Windows session saves the configuration" end_of_session
 scenario "F1 in the main window opens the help" help_with_f1
 scenario "a library planted beside the program is never loaded" planted_library
 planted_library_cleanup
+scenario "the controls library is loaded with the first window, not at start" start_libraries
 scenario "a program folder and a profile with any characters in their names" any_folder_name
 scenario "a slow share: the window answers, Exit during the call ends in order" slow_share
 
