@@ -176,17 +176,22 @@ help_with_f1() {
 
 planted_library() {
   network 1 ""
-  cp "$work/PlantedLibrary.dll" "$work/app/hhctrl.ocx"
-  rm -f "$work/app/hhctrl.ocx.loaded"
+  local planted
+  for planted in hhctrl.ocx comctl32.dll; do
+    cp "$work/PlantedLibrary.dll" "$work/app/$planted"
+    rm -f "$work/app/$planted.loaded"
+  done
   # Native first: Wine then searches as Windows does, the program's folder before the
-  # system folder, unless the program keeps the search to the system folder.
-  WINEDLLOVERRIDES="hhctrl.ocx=n,b" start
+  # system folder, unless the program keeps the search to the system folder (the
+  # controls library it loads by name, after start-up).
+  WINEDLLOVERRIDES="hhctrl.ocx,comctl32=n,b" start
   check "window" probe wait 40 >/dev/null || return 1
   probe action AMFileMinimizeRestore
   check "shown" until_true 10 bash -c '[ "$(probe visible)" = 1 ]' || return 1
   probe key F1
   check "F1 opens the help window" until_true 20 bash -c 'probe windows | grep -q ": Quillbay Help$"' &&
-    check "the library beside the program was never loaded" test ! -e "$work/app/hhctrl.ocx.loaded" &&
+    check "the help library beside the program was never loaded" test ! -e "$work/app/hhctrl.ocx.loaded" &&
+    check "the controls library beside the program was never loaded" test ! -e "$work/app/comctl32.dll.loaded" &&
     check "the help window closes" probe closetitled "Quillbay Help"
 }
 any_folder_name() {
@@ -220,7 +225,7 @@ any_folder_name() {
   return $result
 }
 
-planted_library_cleanup() { rm -f "$work/app/hhctrl.ocx" "$work/app/hhctrl.ocx.loaded"; }
+planted_library_cleanup() { rm -f "$work/app/hhctrl.ocx"* "$work/app/comctl32.dll"*; }
 
 # Every library a program imports is loaded, and its start-up code run, before the program's
 # first line: the controls library (some 30 ms under Wine) waits for the first window that
