@@ -1,5 +1,6 @@
 #include "platform/sim/SimNetState.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "base/AsciiText.h"
@@ -56,8 +57,7 @@ SimShare* SimNetState::AddShare(const std::string& path) {
 
 bool SimNetState::ServerKnown(const std::string& server) const {
   const std::string prefix = LowerAscii("\\\\" + server + "\\");
-  auto next = Shares.lower_bound(prefix);
-  return next != Shares.end() && next->first.compare(0, prefix.size(), prefix) == 0;
+  return std::any_of(Shares.begin(), Shares.end(), [&](const auto& share) { return share.first.starts_with(prefix); });
 }
 
 bool SimNetState::ServerReachable(const std::string& server) const {
@@ -69,10 +69,13 @@ bool SimNetState::ServerReachable(const std::string& server) const {
 const SimShare* SimNetState::AnsweringShare(int index) {
   const SimLetter& letter = Letters[index];
   if (!letter.Mapped) return nullptr;
-  std::string server, share;
-  if (!SimSplitUnc(letter.Remote, server, share) || !ServerReachable(server)) return nullptr;
   const SimShare* answering = ShareOf(letter.Remote);
-  return answering != nullptr && answering->Online ? answering : nullptr;
+  if (answering == nullptr || !answering->Online) return nullptr;
+  // Asked for every drive of every run: the server's name is taken apart only when a
+  // server is off the network.
+  if (Unreachable.empty()) return answering;
+  std::string server, share;
+  return SimSplitUnc(letter.Remote, server, share) && ServerReachable(server) ? answering : nullptr;
 }
 
 std::string SimNetState::SessionUser(const std::string& server) const {

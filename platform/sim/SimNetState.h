@@ -5,6 +5,8 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/WinTypes.h"
@@ -30,7 +32,11 @@ struct SimLetter {
 struct SimNetState {
   std::array<SimLetter, 26> Letters;
   // By ShareKey, so that the calls find their share without comparing every name.
-  std::map<std::string, std::unique_ptr<SimShare>, std::less<>> Shares;
+  struct ShareKeyHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }
+  };
+  std::unordered_map<std::string, std::unique_ptr<SimShare>, ShareKeyHash, std::equal_to<>> Shares;
   std::map<std::string, bool> Unreachable;  // lower-case server name -> off the network
   uint32_t DelayMs = 0;
   std::string LoggedOnUser = "alice";

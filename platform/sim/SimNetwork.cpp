@@ -16,7 +16,7 @@ int LetterOf(const std::string& localName) {
 }  // namespace
 
 template <class Work>
-uint32_t SimNetwork::Finish(SimNetCall call, int letterIndex, const Work& work) {
+uint32_t SimNetwork::Finish(SimNetCall&& call, int letterIndex, const Work& work) {
   call.AtMs = clock_.NowMs();
   // A blocking call: the caller's thread is held for the delay, without the state; a call
   // without one does its work under the same hold of the state.

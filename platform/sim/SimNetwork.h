@@ -41,7 +41,7 @@ class SimNetwork : public Network {
   // Records the call, holds the caller for the delay, then gives an injected error or
   // does the work.
   template <class Work>
-  uint32_t Finish(SimNetCall call, int letterIndex, const Work& work);
+  uint32_t Finish(SimNetCall&& call, int letterIndex, const Work& work);
   uint32_t Cancel(const SimNetCall& call);
   // The share a call is about: the remote name asked for, else the letter's mapping.
   const SimShare* ShareOfCall(const SimNetCall& call, int letterIndex);
