@@ -215,6 +215,23 @@ TEST_F(RealMainWindow, AHiddenStartCompletesTheWindowAtItsFirstMessageOrAtTheFir
   window->Create();  // the first idle moment comes after: nothing is made twice
   EXPECT_EQ(FindWindowExA(window->Handle(), drives, WC_LISTVIEWA, "ListViewNetworkDrives"), nullptr);
 
+  // The window made at the icon's command takes the keyboard as any: the drive list has
+  // it, Down selects the drive, Enter opens its properties, Tab goes on to the lines.
+  std::string opened;
+  f.Dialogs.ShowNetworkDriveProperties = [&](const std::string& drive) { opened = drive; };
+  ASSERT_EQ(GetFocus(), drives);
+  for (WPARAM key : {VK_DOWN, VK_RETURN}) {
+    PostMessageA(GetFocus(), WM_KEYDOWN, key, 0);
+    PostMessageA(GetFocus(), WM_KEYUP, key, 0xC0000000);
+    Pump();
+  }
+  EXPECT_EQ(f.Surfaces.SelectedDriveRow, 0);
+  EXPECT_TRUE(f.AMDrivesConnectSelectedDrive.Enabled);
+  EXPECT_EQ(opened, "H:");
+  PostMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+  Pump();
+  EXPECT_EQ(GetFocus(), List("ListViewMessages"));
+
   // Without any message, the first idle moment completes it.
   window.reset();
   TMainForm& again = Start();
