@@ -73,7 +73,7 @@ TEngine::TActivityMark::TActivityMark(TEngine& engine, TNetworkDriveItem& item, 
     : engine_(engine), outerDrive_(engine.activeDrive_), outerActivity_(engine.activity_) {
   engine_.activeDrive_ = &item;
   engine_.activity_ = activity;
-  engine_.RefreshRowOf(outerDrive_);
+  if (outerDrive_ != &item) engine_.RefreshRowOf(outerDrive_);
   engine_.RefreshRowOf(&item);
 }
 

@@ -6,7 +6,9 @@
 #include "platform/WinTypes.h"
 
 SimulatedNetwork::SimulatedNetwork(Clock& clock, std::string loggedOnUser)
-    : files_(replaceCount_), network_(state_, faults_, clock, NetCalls, kJournalLimit), drives_(state_, faults_, files_) {
+    : files_(replaceCount_),
+      network_(state_, faults_, clock, NetCalls, kJournalLimit),
+      drives_(state_, faults_, files_) {
   state_.LoggedOnUser = std::move(loggedOnUser);
   state_.UnknownShareCode = win::ERROR_NO_NET_OR_BAD_PATH;
 }

@@ -678,24 +678,24 @@ LRESULT CALLBACK TWin32MainWindow::WindowProc(HWND window, UINT message, WPARAM 
   }
   auto* self = reinterpret_cast<TWin32MainWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
   if (self == nullptr || self->window_ == nullptr) return DefWindowProcA(window, message, wParam, lParam);
-  if (self->createWhenNeeded_) self->Create();
-  // While the start-up sequence runs, the form has no menus or controls to offer yet,
-  // and the window must outlive it. The icon leads to a question the sequence asks, and
-  // the end of the session ends the program in order, as it does later.
-  if (!self->ready_ && message != self->taskbarCreated_) {
-    if (message == kTrayMessage) {
-      const bool menuKey = lParam == WM_RBUTTONUP || lParam == WM_CONTEXTMENU;
-      if (ModalStack::Open() && (menuKey || lParam == WM_LBUTTONDBLCLK))
-        self->BringToFront();
-      else if (menuKey)
-        self->ShowStartUpPopup();
-      return 0;
-    }
-    if (message != WM_QUERYENDSESSION && message != WM_ENDSESSION)
-      return message == WM_CLOSE ? 0 : DefWindowProcA(window, message, wParam, lParam);
-  }
   // An error must not unwind through the system's message dispatch: it becomes a line.
   try {
+    if (self->createWhenNeeded_) self->Create();
+    // While the start-up sequence runs, the form has no menus or controls to offer yet,
+    // and the window must outlive it. The icon leads to a question the sequence asks, and
+    // the end of the session ends the program in order, as it does later.
+    if (!self->ready_ && message != self->taskbarCreated_) {
+      if (message == kTrayMessage) {
+        const bool menuKey = lParam == WM_RBUTTONUP || lParam == WM_CONTEXTMENU;
+        if (ModalStack::Open() && (menuKey || lParam == WM_LBUTTONDBLCLK))
+          self->BringToFront();
+        else if (menuKey)
+          self->ShowStartUpPopup();
+        return 0;
+      }
+      if (message != WM_QUERYENDSESSION && message != WM_ENDSESSION)
+        return message == WM_CLOSE ? 0 : DefWindowProcA(window, message, wParam, lParam);
+    }
     return self->Handle(message, wParam, lParam);
   } catch (const std::exception& error) {
     self->form_.AddMessage(mkError, error.what());
